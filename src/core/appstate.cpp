@@ -1,0 +1,123 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/appstate.h"
+
+#include "platform/browserview.h"
+#include "platform/eventloop.h"
+#include "platform/httpclient.h"
+
+namespace pellomar {
+
+QStringList HelpLines() {
+    return {
+        QStringLiteral("第一步：按“新建”新建一个博客下载任务"),
+        QStringLiteral("第二步：接着会开始寻找文章，寻找完以后就按“下载”开始下载"),
+        QStringLiteral("第三步：下载完成后按“生成CHM”生成CHM") +
+            QStringLiteral("或下载完成后按“转TXT”生成TXT"),
+        QStringLiteral("注意：程序目录下必须有hha.dll文件，否则不能打包CHM"),
+        QStringLiteral("注意：由于博客格式经常更新，如发现下载出错请及时反馈，谢谢！"),
+    };
+}
+
+AppState::AppState(const QString& programFolder, QObject* parent)
+    : QObject(parent), m_programFolder(programFolder) {
+    m_indicators.fill(QStringLiteral("○"));
+    m_timer1.setInterval(1000);
+    m_timer2.setInterval(100);
+    connect(&m_timer1, &QTimer::timeout, this, &AppState::OnTimer1);
+    connect(&m_timer2, &QTimer::timeout, this, &AppState::OnTimer2);
+}
+
+AppState::~AppState() = default;
+
+QCoro::Task<> AppState::StartUp() {
+    // The picture step reads the request objects on every Timer2 tick, so they exist
+    // before the timers run and before the first yield.
+    for (int slot = 0; slot < kSlots; ++slot)
+        m_fetchPool[slot] = new HttpClient(m_network, this);
+    m_timer1.start();
+    m_timer2.start();
+
+    if (m_browser) {
+        browserLoaded = false;
+        m_browser->SetSilent(true);
+        m_browser->Navigate(QStringLiteral("about:blank"));
+        while (!browserLoaded)
+            co_await EventPulse::Instance().Next();
+    }
+
+    m_table.Reset();
+    SetButtons(true, false, false, true, false, true);
+    for (const QString& line : HelpLines())
+        m_statusLog.Add(line);
+}
+
+void AppState::SetBrowser(BrowserView* browser) {
+    if (m_browser)
+        m_browser->disconnect(this);
+    m_browser = browser;
+    if (m_browser)
+        connect(m_browser, &BrowserView::documentComplete, this, [this] {
+            browserLoaded = true;
+            EventPulse::Instance().Fire();
+        });
+}
+
+HttpClient* AppState::fetchPool(int slot) const {
+    return slot >= 0 && slot < 6 ? m_fetchPool[slot] : nullptr;
+}
+
+QString AppState::TaskFolder() const {
+    return m_programFolder + u'/' + taskName;
+}
+
+QString AppState::ArticleAddress(int row) const {
+    return pellomar::ArticleAddress(serviceKind, taskName, m_table.Cell(row, ArticleTable::Link));
+}
+
+void AppState::SetCaption(const QString& text) {
+    if (text == m_caption)
+        return;
+    m_caption = text;
+    emit captionChanged(text);
+}
+
+void AppState::SetButtons(bool newTask, bool download, bool makeChm, bool folder, bool exportTask,
+                          bool importTask) {
+    m_buttons = {newTask, download, makeChm, folder, exportTask, importTask};
+    emit buttonsChanged();
+}
+
+void AppState::SetIndicator(int slot, const QString& text) {
+    if (slot < 0 || slot >= kSlots)
+        return;
+    m_indicators[slot] = text;
+    emit indicatorChanged(slot, text);
+}
+
+void AppState::SetPerPageText(const QString& text) {
+    if (text == m_perPageText)
+        return;
+    m_perPageText = text;
+    emit perPageTextChanged(text);
+}
+
+int AppState::PerPage() const {
+    bool ok = false;
+    const int value = m_perPageText.trimmed().toInt(&ok);
+    return ok && value >= 1 && value <= 255 ? value : 20;
+}
+
+void AppState::OnTimer1() {
+    for (int i = 0; i <= 9; ++i)
+        ++slotAge[i];
+    emit timer1Step();
+    EventPulse::Instance().Fire();
+}
+
+void AppState::OnTimer2() {
+    emit timer2Step();
+    timerTick = true;
+    EventPulse::Instance().Fire();
+}
+
+} // namespace pellomar

@@ -1,0 +1,122 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The state the whole system shares for the life of the process: the current task, the
+// flags and counters the timers and the long operations exchange, the article table, the
+// status list and caption, the button states, and the two timers. The window and the
+// command line are views over it.
+#pragma once
+
+#include "core/siteprofile.h"
+#include "core/statuslog.h"
+#include "discovery/articletable.h"
+#include "platform/network.h"
+
+#include <QObject>
+#include <QString>
+#include <QTimer>
+#include <array>
+#include <qcoro/qcorotask.h>
+
+namespace pellomar {
+
+class HttpClient;
+class BrowserView;
+
+// The six buttons SetButtons governs, in its argument order.
+enum Button { NewTask = 0, Download = 1, MakeChm = 2, Folder = 3, ExportTask = 4, ImportTask = 5 };
+
+class AppState : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kSlots = 5;
+
+    explicit AppState(const QString& programFolder, QObject* parent = nullptr);
+    ~AppState() override;
+
+    // Start-up: request objects, browser, grid, buttons, help lines. Timers run from here.
+    QCoro::Task<> StartUp();
+
+    // Current task.
+    ServiceKind serviceKind = 0;
+    QString taskName;
+    QString blogAddress;
+    bool savePictures = false;
+
+    // Flags and counters shared between timers and waits.
+    bool browserLoaded = false;
+    bool timerTick = false;
+    std::array<qint32, 11> slotAge{};
+    std::array<quint8, 11> slotSpinner{};
+    QString attemptRecord;
+    QString seenLinks;
+
+    ArticleTable& table() { return m_table; }
+    StatusLog& statusLog() { return m_statusLog; }
+    Network& network() { return m_network; }
+    HttpClient* fetchPool(int slot) const;
+    const QString& programFolder() const { return m_programFolder; }
+    // The folder of the current task: program folder + "/" + task name.
+    QString TaskFolder() const;
+    QString ArticleAddress(int row) const;
+
+    // The browser seam: none until a browser is plugged in; start-up then skips its wait.
+    void SetBrowser(BrowserView* browser);
+    BrowserView* browser() const { return m_browser; }
+
+    // The status caption (Label2).
+    QString Caption() const { return m_caption; }
+    void SetCaption(const QString& text);
+
+    void SetButtons(bool newTask, bool download, bool makeChm, bool folder, bool exportTask,
+                    bool importTask);
+    bool ButtonEnabled(Button button) const { return m_buttons[button]; }
+    const std::array<bool, 6>& Buttons() const { return m_buttons; }
+
+    // The five slot indicators (Label5).
+    QString Indicator(int slot) const { return m_indicators.at(slot); }
+    void SetIndicator(int slot, const QString& text);
+
+    // The per-page box (Text2): articles per category index page.
+    QString PerPageText() const { return m_perPageText; }
+    void SetPerPageText(const QString& text);
+    // The box read as a number: 1 to 255; anything else counts as the default 20.
+    int PerPage() const;
+
+    // A plain message box with an OK button (the command line prints it).
+    void ShowMessage(const QString& text) { emit messageShown(text); }
+
+    QTimer& timer1() { return m_timer1; }
+    QTimer& timer2() { return m_timer2; }
+
+signals:
+    void captionChanged(const QString& text);
+    void buttonsChanged();
+    void indicatorChanged(int slot, const QString& text);
+    void perPageTextChanged(const QString& text);
+    void messageShown(const QString& text);
+    // Timer1: after the slot ages have been advanced.
+    void timer1Step();
+    // Timer2: the picture-queue step runs here, before TimerTick is set.
+    void timer2Step();
+
+private:
+    void OnTimer1();
+    void OnTimer2();
+
+    QString m_programFolder;
+    Network m_network;
+    ArticleTable m_table;
+    StatusLog m_statusLog;
+    std::array<HttpClient*, 6> m_fetchPool{};
+    BrowserView* m_browser = nullptr;
+    QString m_caption;
+    std::array<bool, 6> m_buttons{};
+    std::array<QString, kSlots> m_indicators;
+    QString m_perPageText = QStringLiteral("20");
+    QTimer m_timer1;
+    QTimer m_timer2;
+};
+
+// The start-up help lines, in order.
+QStringList HelpLines();
+
+} // namespace pellomar

@@ -1,0 +1,126 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/httpclient.h"
+
+#include "platform/eventloop.h"
+#include "platform/network.h"
+
+#include <QCoreApplication>
+#include <QMetaObject>
+#include <QNetworkReply>
+
+namespace pellomar {
+
+HttpClient::HttpClient(Network& network, QObject* parent) : QObject(parent), m_network(network) {}
+
+HttpClient::~HttpClient() {
+    m_waiters.clear();
+    Drop();
+}
+
+void HttpClient::Open(const QString& method, const QString& address, bool async) {
+    Drop();
+    m_method = method.toUpper();
+    m_address = address;
+    m_async = async;
+    m_body.clear();
+    m_status = 0;
+    m_state = Opened;
+}
+
+void HttpClient::Send() {
+    if (m_state != Opened)
+        return;
+    const QUrl url(m_address, QUrl::TolerantMode);
+    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty()) {
+        // Nothing to ask: complete at once with an empty body, like a failed request.
+        m_state = Sent;
+        const quint64 generation = m_generation;
+        QMetaObject::invokeMethod(
+            this,
+            [this, generation] {
+                if (generation == m_generation && m_state == Sent)
+                    Finish(nullptr);
+            },
+            Qt::QueuedConnection);
+        return;
+    }
+    QNetworkRequest request = m_network.MakeRequest(url);
+    QNetworkReply* reply = m_method == u"POST"
+                               ? m_network.manager().post(request, QByteArray())
+                               : m_network.manager().get(request);
+    m_reply = reply;
+    m_state = Sent;
+    connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
+        if (reply != m_reply)
+            return;
+        m_state = Receiving;
+        if (reply->bytesAvailable() + m_body.size() > Network::kMaxBodyBytes) {
+            // Far larger than any page or picture: give up rather than fill memory.
+            m_body.clear();
+            reply->abort();
+            return;
+        }
+        m_body += reply->readAll();
+    });
+    connect(reply, &QNetworkReply::finished, this, [this, reply] {
+        if (reply == m_reply)
+            Finish(reply);
+        reply->deleteLater();
+    });
+}
+
+void HttpClient::Finish(QNetworkReply* reply) {
+    if (reply) {
+        m_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        if (reply->error() == QNetworkReply::NoError || m_status != 0)
+            m_body += reply->readAll();
+        else
+            m_body.clear();
+        if (reply->error() == QNetworkReply::OperationCanceledError ||
+            reply->error() == QNetworkReply::TimeoutError)
+            m_body.clear();
+        m_reply = nullptr;
+    }
+    m_state = Complete;
+    std::vector<std::coroutine_handle<>> waiters;
+    waiters.swap(m_waiters);
+    for (auto h : waiters)
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [h] { h.resume(); }, Qt::QueuedConnection);
+    emit completed();
+    EventPulse::Instance().Fire();
+}
+
+QString HttpClient::responsetext() const {
+    return QString::fromUtf8(m_body);
+}
+
+void HttpClient::abort() {
+    Drop();
+    m_body.clear();
+    m_status = 0;
+    m_state = Idle;
+}
+
+void HttpClient::Drop() {
+    ++m_generation;
+    if (m_reply) {
+        QNetworkReply* reply = m_reply;
+        m_reply = nullptr;
+        reply->disconnect(this);
+        reply->abort();
+        reply->deleteLater();
+    }
+    // A waiter of a dropped request is woken so that it cannot sleep for ever.
+    std::vector<std::coroutine_handle<>> waiters;
+    waiters.swap(m_waiters);
+    for (auto h : waiters)
+        QMetaObject::invokeMethod(
+            QCoreApplication::instance(), [h] { h.resume(); }, Qt::QueuedConnection);
+}
+
+void HttpClient::CompletionAwaiter::await_suspend(std::coroutine_handle<> h) {
+    client.m_waiters.push_back(h);
+}
+
+} // namespace pellomar

@@ -1,0 +1,69 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The request object every part of the system fetches through. It keeps the shape the
+// callers poll (Open, Send, ReadyState, ResponseBody, abort); completion is also a
+// co_await-able point so that a blocking send never blocks the event loop.
+#pragma once
+
+#include <QByteArray>
+#include <QObject>
+#include <QPointer>
+#include <QString>
+#include <QUrl>
+#include <coroutine>
+#include <vector>
+
+class QNetworkReply;
+
+namespace pellomar {
+
+class Network;
+
+class HttpClient : public QObject {
+    Q_OBJECT
+public:
+    enum State { Idle = 0, Opened = 1, Sent = 2, Receiving = 3, Complete = 4 };
+
+    explicit HttpClient(Network& network, QObject* parent = nullptr);
+    ~HttpClient() override;
+
+    void Open(const QString& method, const QString& address, bool async);
+    // Asynchronous: returns at once. Not asynchronous: the caller co_awaits Completion().
+    void Send();
+    int ReadyState() const { return m_state; }
+    QByteArray ResponseBody() const { return m_body; }
+    QString responsetext() const;
+    // The HTTP status of the completed response; 0 when the request failed on the network.
+    int Status() const { return m_status; }
+    bool IsAsync() const { return m_async; }
+    QString Address() const { return m_address; }
+    void abort();
+
+    struct CompletionAwaiter {
+        HttpClient& client;
+        bool await_ready() const noexcept { return client.m_state == Complete; }
+        void await_suspend(std::coroutine_handle<> h);
+        void await_resume() const noexcept {}
+    };
+    // Resumes once the request is complete (at once if it already is).
+    CompletionAwaiter Completion() { return CompletionAwaiter{*this}; }
+
+signals:
+    void completed();
+
+private:
+    void Finish(QNetworkReply* reply);
+    void Drop();
+
+    Network& m_network;
+    QPointer<QNetworkReply> m_reply;
+    QString m_method;
+    QString m_address;
+    bool m_async = true;
+    int m_state = Idle;
+    int m_status = 0;
+    quint64 m_generation = 0;
+    QByteArray m_body;
+    std::vector<std::coroutine_handle<>> m_waiters;
+};
+
+} // namespace pellomar

@@ -1,0 +1,33 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The one network access manager of the process, set up the way every request needs:
+// the proxy from the standard environment, redirects followed, a browser-like agent.
+#pragma once
+
+#include <QNetworkAccessManager>
+#include <QNetworkProxy>
+#include <QObject>
+
+namespace pellomar {
+
+class Network : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTransferTimeoutMs = 60'000;
+    static constexpr qint64 kMaxBodyBytes = 64 * 1024 * 1024;
+
+    explicit Network(QObject* parent = nullptr);
+
+    QNetworkAccessManager& manager() { return m_manager; }
+    QNetworkRequest MakeRequest(const QUrl& url) const;
+
+    // Proxies every plain-HTTP request through host:port; used by the bundled sample.
+    void SetHttpProxy(const QString& host, quint16 port);
+
+    // The proxy named by http_proxy / HTTP_PROXY, honouring no_proxy; none when unset.
+    static QNetworkProxy ProxyFromEnvironment(const QUrl& target);
+
+private:
+    QNetworkAccessManager m_manager;
+};
+
+} // namespace pellomar
