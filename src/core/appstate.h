@@ -20,6 +20,7 @@ namespace pellomar {
 
 class HttpClient;
 class BrowserView;
+class PictureQueue;
 
 // The six buttons SetButtons governs, in its argument order.
 enum Button { NewTask = 0, Download = 1, MakeChm = 2, Folder = 3, ExportTask = 4, ImportTask = 5 };
@@ -48,6 +49,8 @@ public:
     std::array<quint8, 11> slotSpinner{};
     QString attemptRecord;
     QString seenLinks;
+    // Set by the picture queue when it is made; the download resets it.
+    PictureQueue* pictureQueue = nullptr;
 
     ArticleTable& table() { return m_table; }
     StatusLog& statusLog() { return m_statusLog; }

@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Discovery: from a service, a name and the first list address to a filled article table.
+#pragma once
+
+#include "core/siteprofile.h"
+
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+namespace pellomar {
+
+class AppState;
+
+inline const QString kNoArticlesFound = QStringLiteral("没有找到文章，请检查地址！");
+
+// Runs the whole discovery; returns when it has finished or failed. The outcome is in the
+// state: the table, the status list, the caption and the buttons.
+QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp);
+
+} // namespace pellomar

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The picture queue: on every Timer2 tick its five slots time out, save and take pictures
+// from the front of the status list.
+#pragma once
+
+#include <QObject>
+#include <QString>
+#include <array>
+
+namespace pellomar {
+
+class AppState;
+
+class PictureQueue : public QObject {
+    Q_OBJECT
+public:
+    static constexpr int kTimeoutTicks = 100;
+
+    // Connects itself to the state's Timer2 step.
+    explicit PictureQueue(AppState& state, QObject* parent = nullptr);
+
+    // One step of the queue; runs on every Timer2 tick.
+    void Step();
+    // No current entry and a tick count of 0 in every slot (a new download run).
+    void Reset();
+    bool Idle() const;
+
+private:
+    struct Slot {
+        QString entry;
+        int ticks = 0;
+    };
+    AppState& m_state;
+    std::array<Slot, 5> m_slots;
+};
+
+} // namespace pellomar

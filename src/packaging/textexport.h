@@ -1,0 +1,19 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// "转TXT": the downloaded pages as plain-text files, per category and combined.
+#pragma once
+
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+namespace pellomar {
+
+class AppState;
+
+// Converts one page file (its code-page-936 bytes) to text and writes the text file.
+// Returns the text; the empty text (and no file) on failure.
+QString HtmlToText(const QString& pagePath, const QString& textPath);
+
+// Returns the number of pages converted.
+QCoro::Task<int> ExportText(AppState& state);
+
+} // namespace pellomar
