@@ -13,7 +13,7 @@ inline const QString kNotFoundPrefix = QStringLiteral("未找到-");
 // the end marker occurs only before that point.
 QString CutBetween(const QString& text, const QString& start, const QString& end, int skip);
 
-// Decimal character references ("&#" digits ";", at most six characters between) replaced
+// Decimal character references ("&#" digits ";", eight characters at most) replaced
 // by their characters, every occurrence at once.
 QString DecodeCharRefs(const QString& text);
 

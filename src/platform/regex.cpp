@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/regex.h"
+
+#include <QHash>
+#include <QRegularExpression>
+
+namespace pellomar {
+
+namespace {
+
+// The readers run the same few patterns over every list page.
+const QRegularExpression& Compiled(const QString& pattern) {
+    static QHash<QString, QRegularExpression> cache;
+    auto found = cache.constFind(pattern);
+    if (found != cache.constEnd())
+        return *found;
+    if (cache.size() >= 64)
+        cache.clear();
+    // (*LF): only a line feed ends a line, so "." also matches a carriage return, whatever
+    // newline convention the PCRE2 library was built with.
+    QRegularExpression expression(u"(*LF)" + pattern, QRegularExpression::CaseInsensitiveOption);
+    expression.optimize();
+    return *cache.insert(pattern, expression);
+}
+
+} // namespace
+
+QString MatchAll(const QString& pattern, const QString& subject) {
+    const QRegularExpression& expression = Compiled(pattern);
+    if (!expression.isValid())
+        return {};
+    QString matches;
+    QRegularExpressionMatchIterator it = expression.globalMatch(subject);
+    while (it.hasNext()) {
+        matches += it.next().capturedView();
+        matches += u"\r\n";
+    }
+    return matches;
+}
+
+} // namespace pellomar

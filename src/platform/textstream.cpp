@@ -1,0 +1,133 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/textstream.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <QStringDecoder>
+#include <QTextCodec>
+
+namespace pellomar {
+
+namespace {
+
+QTextCodec* Gb18030Codec() {
+    static QTextCodec* const codec = QTextCodec::codecForName("GB18030");
+    return codec;
+}
+
+// Code page 936 proper: two bytes at most, never the four-byte forms of GB18030.
+QTextCodec* GbkCodec() {
+    static QTextCodec* const codec = QTextCodec::codecForName("GBK");
+    return codec;
+}
+
+bool IsChineseCharset(const QString& charset) {
+    static const QStringList names = {
+        QStringLiteral("GB2312"),      QStringLiteral("GBK"),   QStringLiteral("GB18030"),
+        QStringLiteral("CP936"),       QStringLiteral("MS936"), QStringLiteral("windows-936"),
+        QStringLiteral("x-gbk"),       QStringLiteral("GB_2312-80")};
+    return names.contains(charset.trimmed(), Qt::CaseInsensitive);
+}
+
+bool InRange(quint8 byte, quint8 low, quint8 high) {
+    return byte >= low && byte <= high;
+}
+
+// GB18030 as browsers decode pages labelled GB2312 or GBK: a lone 0x80 (where a character
+// begins) is the euro sign of code page 936, which GB18030 writes as A2 E3.
+QString DecodeGb(const QByteArray& bytes) {
+    const auto* data = reinterpret_cast<const quint8*>(bytes.constData());
+    const qsizetype n = bytes.size();
+    QByteArray gb;
+    gb.reserve(n);
+    qsizetype i = 0;
+    while (i < n) {
+        const quint8 lead = data[i];
+        qsizetype length = 1;
+        if (lead == 0x80) {
+            gb.append("\xA2\xE3", 2);
+            ++i;
+            continue;
+        }
+        if (lead > 0x80 && lead < 0xFF) {
+            if (i + 1 >= n)
+                break; // a lead byte with nothing after it
+            const quint8 second = data[i + 1];
+            if (InRange(second, 0x30, 0x39)) {
+                const bool thirdFits = i + 2 < n && InRange(data[i + 2], 0x81, 0xFE);
+                if (i + 2 >= n || (thirdFits && i + 3 >= n))
+                    break; // a four-byte character cut short by the end
+                if (thirdFits && InRange(data[i + 3], 0x30, 0x39))
+                    length = 4;
+            } else if (InRange(second, 0x40, 0x7E) || InRange(second, 0x80, 0xFE)) {
+                length = 2;
+            }
+        }
+        gb.append(bytes.constData() + i, length);
+        i += length;
+    }
+    QString text = Gb18030Codec()->toUnicode(gb);
+    // The decoder drops an unfinished character at the very end without a trace.
+    if (i < n)
+        text += QChar(QChar::ReplacementCharacter);
+    return text;
+}
+
+} // namespace
+
+QString DecodeBytes(const QByteArray& bytes, const QString& charset) {
+    if (IsChineseCharset(charset) && Gb18030Codec())
+        return DecodeGb(bytes);
+    QStringDecoder utf8(QStringDecoder::Utf8);
+    return utf8.decode(bytes);
+}
+
+QString ReadTextFile(const QString& path, const QString& charset, bool* ok) {
+    QFile file(path);
+    const bool opened = file.open(QIODevice::ReadOnly);
+    QByteArray bytes;
+    if (opened)
+        bytes = file.readAll();
+    const bool read = opened && file.error() == QFileDevice::NoError;
+    if (ok)
+        *ok = read;
+    return read ? DecodeBytes(bytes, charset) : QString();
+}
+
+QByteArray EncodeCp936(const QString& text) {
+    // The codec puts "?" for anything code page 936 cannot hold (a surrogate pair counts
+    // as one character).
+    return GbkCodec()->fromUnicode(text);
+}
+
+bool FitsCp936(const QString& text) {
+    return GbkCodec()->toUnicode(EncodeCp936(text)) == text;
+}
+
+bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size()) {
+        file.cancelWriting();
+        file.commit();
+        return false;
+    }
+    return file.commit();
+}
+
+bool WriteTextFile(const QString& path, const QString& text) {
+    return WriteFileAtomically(path, EncodeCp936(text));
+}
+
+bool AppendTextFile(const QString& path, const QString& text) {
+    QFile file(path);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return false;
+    const QByteArray bytes = EncodeCp936(text);
+    const bool written = file.write(bytes) == bytes.size();
+    file.close();
+    return written && file.error() == QFileDevice::NoError;
+}
+
+} // namespace pellomar
