@@ -22,13 +22,20 @@ class HttpClient;
 class BrowserView;
 class PictureQueue;
 
-// The six buttons SetButtons governs, in its argument order.
-enum Button { NewTask = 0, Download = 1, MakeChm = 2, Folder = 3, ExportTask = 4, ImportTask = 5 };
-
 class AppState : public QObject {
     Q_OBJECT
 public:
     static constexpr int kSlots = 5;
+    // The six buttons SetButtons governs, in its argument order. Scoped to the class: the
+    // operations behind the buttons carry the same names.
+    enum Button {
+        NewTask = 0,
+        Download = 1,
+        MakeChm = 2,
+        Folder = 3,
+        ExportTask = 4,
+        ImportTask = 5
+    };
 
     explicit AppState(const QString& programFolder, QObject* parent = nullptr);
     ~AppState() override;
@@ -49,6 +56,8 @@ public:
     std::array<quint8, 11> slotSpinner{};
     QString attemptRecord;
     QString seenLinks;
+    // Counts discovery runs: a run started while another waits makes the older one stop.
+    quint64 discoveryRun = 0;
     // Set by the picture queue when it is made; the download resets it.
     PictureQueue* pictureQueue = nullptr;
 
