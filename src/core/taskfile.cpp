@@ -1,0 +1,236 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/taskfile.h"
+
+#include "core/appstate.h"
+#include "download/filenames.h"
+#include "platform/eventloop.h"
+#include "platform/textstream.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QHash>
+#include <QList>
+#include <array>
+#include <optional>
+
+namespace pellomar {
+
+namespace {
+
+const QString kLineEnd = QStringLiteral("\r\n");
+const QString kBlockEnd = QStringLiteral("\r\n\r\n");
+// Far beyond any real task (a line of a few dozen bytes per value, eight per article).
+constexpr qint64 kMaxTaskFileBytes = 64 * 1024 * 1024;
+constexpr int kStoredColumns = 6;
+
+QString ColumnName(int column) {
+    static const std::array<QString, kStoredColumns> names = {
+        QStringLiteral("序号"), QStringLiteral("标题"), QStringLiteral("分类"),
+        QStringLiteral("链接"), QStringLiteral("日期"), QStringLiteral("页数")};
+    return names[column];
+}
+
+// Why a value cannot be stored, or nothing when it can: an empty value or a line break
+// would shift the lines of every block after it, and a character code page 936 lacks would
+// come back as "?".
+std::optional<QString> Unstorable(const QString& value) {
+    if (value.isEmpty())
+        return QStringLiteral("是空的");
+    if (value.contains(u'\r') || value.contains(u'\n'))
+        return QStringLiteral("含有换行");
+    if (!FitsCp936(value))
+        return QStringLiteral("含有GBK编码不能保存的字符");
+    return std::nullopt;
+}
+
+struct StoredArticle {
+    QString title;
+    QString category;
+    QString link;
+    QString date;
+};
+
+struct StoredTask {
+    QString address;
+    ServiceKind service = 0;
+    QString name;
+    bool savePictures = false;
+    QList<StoredArticle> articles;
+};
+
+std::optional<bool> ReadFlag(const QString& text) {
+    if (text.compare(u"True", Qt::CaseInsensitive) == 0)
+        return true;
+    if (text.compare(u"False", Qt::CaseInsensitive) == 0)
+        return false;
+    return std::nullopt;
+}
+
+std::optional<ServiceKind> ReadService(const QString& text) {
+    const QString digits = text.trimmed();
+    if (digits.isEmpty() || digits.size() > 3)
+        return std::nullopt;
+    for (const QChar c : digits)
+        if (c < u'0' || c > u'9')
+            return std::nullopt;
+    const int value = digits.toInt();
+    if (value >= kServiceCount)
+        return std::nullopt;
+    return ServiceKind(value);
+}
+
+// The rows the table would refuse are refused before anything is loaded.
+std::optional<QString> CategoryLimits(const QList<StoredArticle>& articles) {
+    QHash<QString, int> counts;
+    for (const StoredArticle& article : articles) {
+        int& count = counts[article.category];
+        if (++count > ArticleTable::kMaxPerCategory)
+            return QStringLiteral("分类“%1”的文章超过%2篇")
+                .arg(article.category)
+                .arg(ArticleTable::kMaxPerCategory);
+    }
+    if (counts.size() > CategoryList::kSlots)
+        return QStringLiteral("分类超过%1个").arg(CategoryList::kSlots);
+    return std::nullopt;
+}
+
+// Reads and checks the whole file; the reason it cannot be imported, or nothing.
+std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return QStringLiteral("找不到文件：") + path;
+    if (info.size() > kMaxTaskFileBytes)
+        return QStringLiteral("文件太大（超过64MB），不是任务文件");
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return QStringLiteral("无法读取文件：") + path;
+    const QByteArray bytes = file.read(kMaxTaskFileBytes + 1);
+    if (file.error() != QFileDevice::NoError)
+        return QStringLiteral("无法读取文件：") + path;
+    if (bytes.size() > kMaxTaskFileBytes)
+        return QStringLiteral("文件太大（超过64MB），不是任务文件");
+    if (bytes.isEmpty())
+        return QStringLiteral("文件是空的");
+
+    QString text = DecodeBytes(bytes, QStringLiteral("GB2312"));
+    if (text.contains(QChar(QChar::ReplacementCharacter)) || !FitsCp936(text))
+        return QStringLiteral("文件含有不是GBK（GB2312）编码的字节");
+    if (!text.contains(kLineEnd) && text.contains(u'\n'))
+        return QStringLiteral("文件的行尾不是CR LF");
+
+    // The blank lines after the last article are the end of the file, not another block; a
+    // file that lost them (an editor trims them) still keeps its last article.
+    while (text.endsWith(kLineEnd))
+        text.chop(kLineEnd.size());
+    const QStringList blocks = text.split(kBlockEnd);
+
+    const QStringList header = blocks.first().split(kLineEnd);
+    if (header.size() != 5 || !header[0].isEmpty())
+        return QStringLiteral("文件开头应是一个空行，然后是地址、博客类型、名称和图片标记各一行");
+    task.address = header[1];
+    task.name = header[3];
+    const std::optional<ServiceKind> service = ReadService(header[2]);
+    if (!service)
+        return QStringLiteral("博客类型应是0到4的数字，而不是“%1”").arg(header[2]);
+    task.service = *service;
+    const std::optional<bool> flag = ReadFlag(header[4]);
+    if (!flag)
+        return QStringLiteral("图片标记应是True或False，而不是“%1”").arg(header[4]);
+    task.savePictures = *flag;
+    if (!IsSafePathComponent(task.name))
+        return QStringLiteral("任务名称不能用作文件夹名：") + task.name;
+
+    for (qsizetype i = 1; i < blocks.size(); ++i) {
+        // An empty line left from the separator, then the six stored columns.
+        const QStringList pieces = blocks[i].split(kLineEnd);
+        if (pieces.size() != kStoredColumns + 1 || !pieces[0].isEmpty())
+            return QStringLiteral("第%1篇文章应有%2行（序号、标题、分类、链接、日期、页数），"
+                                  "实有%3行")
+                .arg(i)
+                .arg(kStoredColumns)
+                .arg(pieces.size() - 1);
+        task.articles.append({pieces[2], pieces[3], pieces[4], pieces[5]});
+    }
+    return CategoryLimits(task.articles);
+}
+
+void Refuse(AppState& state, const QString& text) {
+    state.SetCaption(text);
+    state.ShowMessage(text);
+}
+
+} // namespace
+
+QString TaskFilePath(const AppState& state) {
+    return state.programFolder() + u'/' + state.taskName + u".ini";
+}
+
+bool ExportTask(AppState& state) {
+    const auto refuse = [&state](const QString& reason) {
+        state.SetCaption(QStringLiteral("导出失败：") + reason);
+        return false;
+    };
+    if (!IsSafePathComponent(state.taskName + u".ini"))
+        return refuse(QStringLiteral("任务名称不能用作文件名：") + state.taskName);
+
+    const QString flag = state.savePictures ? QStringLiteral("True") : QStringLiteral("False");
+    const std::array<std::pair<QString, QString>, 2> header = {
+        {{QStringLiteral("地址"), state.blogAddress}, {QStringLiteral("名称"), state.taskName}}};
+    for (const auto& [what, value] : header)
+        if (const auto problem = Unstorable(value))
+            return refuse(QStringLiteral("任务的") + what + *problem);
+
+    const ArticleTable& table = state.table();
+    QString text = kLineEnd + state.blogAddress + kLineEnd + QString::number(state.serviceKind) +
+                   kLineEnd + state.taskName + kLineEnd + flag + kLineEnd + kLineEnd + kLineEnd;
+    for (int row = 1; row <= table.RowCount() - 2; ++row) {
+        for (int column = 0; column < kStoredColumns; ++column) {
+            const QString value = table.Cell(row, column);
+            if (const auto problem = Unstorable(value))
+                return refuse(QStringLiteral("第%1篇文章的").arg(row) + ColumnName(column) +
+                              *problem);
+            text += value + kLineEnd;
+        }
+        text += kLineEnd + kLineEnd;
+    }
+
+    const QString path = TaskFilePath(state);
+    if (!WriteFileAtomically(path, EncodeCp936(text)))
+        return refuse(QStringLiteral("无法写入文件：") + path);
+    state.SetCaption(state.taskName + u".ini 导出成功! 放在程序目录");
+    return true;
+}
+
+QCoro::Task<bool> ImportTask(AppState& state, QString path) {
+    StoredTask task;
+    if (const auto problem = ReadTaskFile(path, task)) {
+        Refuse(state, QStringLiteral("导入失败：") + *problem);
+        co_return false;
+    }
+
+    // A discovery still waiting for a page must not add to the imported task.
+    ++state.discoveryRun;
+    // Nothing else may start while the yields below let clicks through.
+    state.SetButtons(false, false, false, true, false, false);
+    state.table().Reset();
+    state.savePictures = task.savePictures;
+    state.taskName = task.name;
+    state.serviceKind = task.service;
+    state.blogAddress = task.address;
+
+    const qsizetype last = task.articles.size() + 1;
+    for (qsizetype i = 1; i < last; ++i) {
+        if (i % 100 == 0)
+            co_await YieldOnce{};
+        state.SetCaption(QStringLiteral("导入任务：%1/%2").arg(i + 1).arg(last));
+        const StoredArticle& article = task.articles[i - 1];
+        state.table().AddArticle(article.title, article.category, article.link, article.date);
+    }
+
+    state.SetCaption(u"导入" + ServiceLabel(state.serviceKind) + u": " + state.taskName +
+                     u" 成功! 请按下载开始");
+    state.SetButtons(true, true, false, true, false, true);
+    co_return true;
+}
+
+} // namespace pellomar

@@ -1,0 +1,98 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "discovery/discovery.h"
+
+#include "core/appstate.h"
+#include "discovery/listreader.h"
+#include "platform/eventloop.h"
+#include "platform/httpclient.h"
+
+#include <exception>
+
+namespace pellomar {
+
+namespace {
+
+const QString kGet = QStringLiteral("GET");
+
+// A failing reader ends the run as a finished one, with what was found so far.
+void EndWithFailure(AppState& state, const QString& reason) {
+    const QString line = kDiscoveryFailed + reason;
+    state.statusLog().Add(line);
+    state.SetCaption(line);
+    state.SetButtons(true, true, false, true, true, true);
+}
+
+QString Reason(const std::exception& error) {
+    return QString::fromLocal8Bit(error.what());
+}
+
+} // namespace
+
+QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
+    const quint64 run = ++state.discoveryRun;
+    const auto superseded = [&state, run] { return state.discoveryRun != run; };
+
+    state.serviceKind = blg;
+    state.taskName = bt;
+    state.blogAddress = htp;
+    state.table().Reset();
+    state.statusLog().Clear();
+    state.SetCaption(QStringLiteral("正在查找文章.."));
+    state.SetButtons(true, false, false, true, false, false);
+
+    HttpClient client(state.network());
+    client.Open(kGet, htp, true);
+    client.Send();
+    while (client.ReadyState() != HttpClient::Complete) {
+        co_await EventPulse::Instance().Next();
+        if (superseded())
+            co_return;
+    }
+
+    const std::unique_ptr<ListReader> reader = MakeListReader(blg);
+    if (reader) {
+        try {
+            reader->ReadFirstPage(state, client.ResponseBody());
+        } catch (const std::exception& error) {
+            EndWithFailure(state, Reason(error));
+            co_return;
+        }
+    }
+    if (state.statusLog().Count() == 0) {
+        state.statusLog().Add(kNoArticlesFound);
+        co_return;
+    }
+
+    state.seenLinks.clear();
+    state.SetCaption(QStringLiteral("正在寻找文章...."));
+    // Lines added from here on (refused rows) are not pages to visit.
+    const int pages = state.statusLog().Count();
+    for (int i = 0; i < pages; ++i) {
+        state.statusLog().Select(i);
+        QByteArray body;
+        if (reader->FetchesPages()) {
+            state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(i + 1).arg(pages));
+            client.Open(kGet, state.statusLog().Line(i), false);
+            client.Send();
+            co_await client.Completion();
+            co_await YieldOnce{};
+            if (superseded())
+                co_return;
+            body = client.ResponseBody();
+        }
+        try {
+            co_await reader->ReadListPage(state, std::move(body));
+        } catch (const std::exception& error) {
+            if (!superseded())
+                EndWithFailure(state, Reason(error));
+            co_return;
+        }
+        if (superseded())
+            co_return;
+    }
+
+    state.SetCaption(QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+    state.SetButtons(true, true, false, true, true, true);
+}
+
+} // namespace pellomar
