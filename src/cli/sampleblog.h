@@ -49,7 +49,8 @@ struct SampleArticle {
     // Exactly as its list page shows it: "2011-08-21 10:20" on article lists,
     // "(2011-08-21 10:20)" on favourites pages.
     QString date;
-    // The article text between the service's body markers, pictures written the Sina way.
+    // What the author wrote: the content of the article's content block, which lies
+    // between the service's body markers. Pictures are written the Sina way.
     QString body;
     // Picture addresses exactly as they stand in the real_src attributes (and as they are
     // served: nobody decodes the "&amp;" the service writes into them).

@@ -98,23 +98,27 @@ protected:
 
 private:
     struct Connection;
-    struct Pending;
+    struct PendingSlot {
+        quint64 connectionId = 0;
+        quint64 sequence = 0;
+    };
+
+    enum class Parse { Incomplete, Complete, Bad };
 
     void OnNewConnection();
-    void OnReadyRead(QTcpSocket* socket);
-    void ProcessBuffer(Connection& connection);
-    bool ParseOne(Connection& connection, Request& request, bool& bad);
-    void Dispatch(Connection& connection, Request request, bool keepAlive);
+    void OnReadyRead(quint64 connectionId);
+    void OnDisconnected(quint64 connectionId);
+    Parse ParseOne(Connection& connection, Request& request, bool& keepAlive, bool& headOnly);
+    void Dispatch(Connection& connection, Request request, bool keepAlive, bool headOnly);
+    void Fill(quint64 token, const Response* response);
     void Flush(Connection& connection);
-    void Close(QTcpSocket* socket);
-    Connection* Find(QTcpSocket* socket);
     static QByteArray Serialise(const Response& response, bool keepAlive, bool headOnly);
 
     QTcpServer m_server;
     QHash<QString, Response> m_pages;
     QHash<QString, int> m_requestCounts;
-    QHash<QTcpSocket*, Connection*> m_connections;
-    QHash<quint64, QTcpSocket*> m_tokenSockets;
+    QHash<quint64, Connection*> m_connections;
+    QHash<quint64, PendingSlot> m_pending; // by token
     int m_totalRequests = 0;
     int m_connectionCount = 0;
     quint64 m_nextConnectionId = 0;
