@@ -10,8 +10,7 @@ namespace pellomar {
 void AppendLog(const QString& programFolder, const QString& message) {
     if (programFolder.isEmpty())
         return;
-    const QString line =
-        QTime::currentTime().toString(u"hh:mm:ss") + u' ' + message + u"\r\n";
+    const QString line = QTime::currentTime().toString(u"hh:mm:ss") + u' ' + message + u"\r\n";
     // One write per line: a log that cannot be written is skipped, never fatal.
     AppendTextFile(programFolder + u'/' + kDownloadLogName, line);
 }

@@ -23,6 +23,22 @@ const QRegularExpression& Compiled(const QString& pattern) {
     return *cache.insert(pattern, expression);
 }
 
+// The matcher refuses a subject with half a surrogate pair (a character reference can
+// leave one in a page), so such halves stand as replacement characters.
+QString WholeCharacters(const QString& subject) {
+    if (QStringView(subject).isValidUtf16())
+        return subject;
+    QString text = subject;
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        const QChar c = text.at(i);
+        if (c.isHighSurrogate() && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            ++i;
+        else if (c.isSurrogate())
+            text[i] = QChar::ReplacementCharacter;
+    }
+    return text;
+}
+
 } // namespace
 
 QString MatchAll(const QString& pattern, const QString& subject) {
@@ -30,7 +46,7 @@ QString MatchAll(const QString& pattern, const QString& subject) {
     if (!expression.isValid())
         return {};
     QString matches;
-    QRegularExpressionMatchIterator it = expression.globalMatch(subject);
+    QRegularExpressionMatchIterator it = expression.globalMatch(WholeCharacters(subject));
     while (it.hasNext()) {
         matches += it.next().capturedView();
         matches += u"\r\n";

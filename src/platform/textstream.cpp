@@ -22,10 +22,10 @@ QTextCodec* GbkCodec() {
 }
 
 bool IsChineseCharset(const QString& charset) {
-    static const QStringList names = {
-        QStringLiteral("GB2312"),      QStringLiteral("GBK"),   QStringLiteral("GB18030"),
-        QStringLiteral("CP936"),       QStringLiteral("MS936"), QStringLiteral("windows-936"),
-        QStringLiteral("x-gbk"),       QStringLiteral("GB_2312-80")};
+    static const QStringList names = {QStringLiteral("GB2312"),  QStringLiteral("GBK"),
+                                      QStringLiteral("GB18030"), QStringLiteral("CP936"),
+                                      QStringLiteral("MS936"),   QStringLiteral("windows-936"),
+                                      QStringLiteral("x-gbk"),   QStringLiteral("GB_2312-80")};
     return names.contains(charset.trimmed(), Qt::CaseInsensitive);
 }
 
