@@ -9,8 +9,8 @@ namespace pellomar {
 
 class AppState;
 
-// Converts one page file (its code-page-936 bytes) to text and writes the text file.
-// Returns the text; the empty text (and no file) on failure.
+// Converts one page file (its code-page-936 bytes) to text and writes the text file (none
+// for an empty path). Returns the text; the empty text (and no file) on failure.
 QString HtmlToText(const QString& pagePath, const QString& textPath);
 
 // Returns the number of pages converted.

@@ -1,0 +1,146 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "packaging/chmproject.h"
+
+#include "discovery/articletable.h"
+#include "download/filenames.h"
+#include "platform/textstream.h"
+
+#include <QDir>
+#include <QStringList>
+
+namespace pellomar {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+constexpr int kNameLength = 30;
+
+QString Quoted(const QString& text) {
+    return QString(text).replace(u'#', u'"');
+}
+
+// Whole-number division with a half going to the even neighbour.
+qint64 DivideHalfEven(qint64 dividend, qint64 divisor) {
+    qint64 quotient = dividend / divisor;
+    const qint64 twiceRest = 2 * (dividend % divisor);
+    if (twiceRest > divisor || (twiceRest == divisor && quotient % 2 != 0))
+        ++quotient;
+    return quotient;
+}
+
+class ContentsWriter {
+public:
+    explicit ContentsWriter(ContentsFor reader) : m_reader(reader) {}
+
+    QChar Separator() const { return m_reader == ContentsFor::Project ? u'\\' : u'/'; }
+
+    // A name inside a value attribute.
+    QString Name(const QString& text) const {
+        if (m_reader == ContentsFor::Project)
+            return text;
+        QString name = text;
+        name.replace(u'"', QStringLiteral("&quot;"));
+        name.replace(u'#', QStringLiteral("&quot;"));
+        return name;
+    }
+
+    // Names went in escaped for the compiler, so only the template's own "#" signs remain.
+    void Line(const QString& templ) { m_text += Quoted(templ) + kCrLf; }
+
+    QString Text() const { return m_text; }
+
+private:
+    ContentsFor m_reader;
+    QString m_text;
+};
+
+} // namespace
+
+QString FirstCharacters(const QString& text, int n) {
+    qsizetype length = std::min<qsizetype>(text.size(), n);
+    if (length > 0 && length < text.size() && text.at(length - 1).isHighSurrogate())
+        --length;
+    return text.left(length);
+}
+
+QString ProjectFileText(const QString& taskName, const ArticleTable& table) {
+    QStringList lines = {
+        QStringLiteral("[Options]"),
+        QStringLiteral("Compatibility = 1.1 Or later"),
+        u"Compiled file = ..\\" + taskName + u".chm",
+        QStringLiteral("Contents file = blog.hhc"),
+        QStringLiteral("Default window = main"),
+        QStringLiteral("Display compile progress=Yes"),
+        QStringLiteral("Language=0x804"),
+        u"Title = \"" + taskName + u'"',
+        QString(),
+        QStringLiteral("[WINDOWS]"),
+        Quoted(QStringLiteral(
+            "main=,#blog.hhc#,,#index.html#,#index.html#,,,,,0x2021,,0x104e,,,,,,,,0")),
+        QStringLiteral("[Files]"),
+    };
+    for (int row = 1; row <= table.RowCount() - 2; ++row)
+        lines << SafeFileName(table.Cell(row, ArticleTable::Category)) + u'\\' +
+                     table.Cell(row, ArticleTable::Link);
+    lines << QStringLiteral("[INFOTYPES]") << QString();
+    return lines.join(kCrLf) + kCrLf;
+}
+
+QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
+    ContentsWriter out(reader);
+    out.Line(QStringLiteral(
+        "<!DOCTYPE HTML PUBLIC #-//IETF//DTD HTML//EN#><HTML><HEAD><meta name=#GENERATOR# "
+        "content=#kavroPellomar#><!-- Sitemap 1.0 --></HEAD><BODY><OBJECT type=#text/site "
+        "properties#>    <param name=#ImageType# value=#Folder#></OBJECT><UL>"));
+    const CategoryList& categories = table.Categories();
+    const int lastRow = table.RowCount() - 2;
+    for (int slot = 0; slot < categories.Size(); ++slot) {
+        const QString& category = categories.names[slot];
+        const QString cat = SafeFileName(category);
+        out.Line(u"<LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +
+                 out.Name(FirstCharacters(category, kNameLength)) + u'(' +
+                 QString::number(categories.counts[slot]) +
+                 u")#> <param name=#Local# value=#" + cat + u".htm#></OBJECT>");
+        int k = 0;
+        for (int row = lastRow; row >= 1; --row) {
+            if (table.Cell(row, ArticleTable::Category) != category)
+                continue;
+            ++k;
+            out.Line(u"<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +
+                     QString::number(k) + u'.' +
+                     out.Name(FirstCharacters(table.Cell(row, ArticleTable::Title), kNameLength)) +
+                     u"#> <param name=#Local# value=#" + cat + out.Separator() +
+                     table.Cell(row, ArticleTable::Link) + u"#></OBJECT></UL>");
+        }
+    }
+    out.Line(u"</UL></BODY></HTML>" + kCrLf);
+    return out.Text();
+}
+
+QByteArray ProjectFileBytes(const QString& taskName, const ArticleTable& table) {
+    return EncodeCp936(ProjectFileText(taskName, table));
+}
+
+QByteArray ContentsFileBytes(const ArticleTable& table) {
+    return EncodeCp936(ContentsFileText(table));
+}
+
+bool WriteChmProject(const QString& taskFolder, const QString& taskName,
+                     const ArticleTable& table) {
+    const QDir folder(taskFolder);
+    return WriteFileAtomically(folder.filePath(kProjectFileName),
+                               ProjectFileBytes(taskName, table)) &&
+           WriteFileAtomically(folder.filePath(kContentsFileName), ContentsFileBytes(table));
+}
+
+QString PackingProgressText(qint32 counter, int rowCount, const QString& perPageText) {
+    const QString done = QString::number(DivideHalfEven(counter, 2));
+    bool ok = false;
+    const qint64 perPage = perPageText.trimmed().toLongLong(&ok);
+    if (!ok || perPage <= 0)
+        return u"打包第" + done + u"个";
+    const qint64 total = rowCount + DivideHalfEven(rowCount, perPage);
+    return u"打包第" + done + u'/' + QString::number(total) + u"个";
+}
+
+} // namespace pellomar

@@ -1,0 +1,176 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "packaging/textexport.h"
+
+#include "core/appstate.h"
+#include "discovery/textfunctions.h"
+#include "download/filenames.h"
+#include "platform/eventloop.h"
+#include "platform/textstream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace pellomar {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+
+// The page's bytes, 1-based as the filter counts them; a byte beyond the end matches nothing.
+class PageBytes {
+public:
+    explicit PageBytes(const QByteArray& bytes) : m_bytes(bytes) {}
+
+    qsizetype Size() const { return m_bytes.size(); }
+    char At(qsizetype i) const { return m_bytes.at(i - 1); }
+
+    // Whether b(i+1)..b(i+k), letters upper-cased, spell the (upper-case) word.
+    bool Follows(qsizetype i, const char* word) const {
+        const qsizetype k = qsizetype(qstrlen(word));
+        if (i + k > Size())
+            return false;
+        for (qsizetype j = 0; j < k; ++j) {
+            char c = At(i + 1 + j);
+            if (c >= 'a' && c <= 'z')
+                c = char(c - 'a' + 'A');
+            if (c != word[j])
+                return false;
+        }
+        return true;
+    }
+
+private:
+    const QByteArray& m_bytes;
+};
+
+QByteArray FilterPage(const QByteArray& bytes) {
+    const PageBytes b(bytes);
+    const qsizetype n = b.Size();
+    QByteArray out;
+    out.reserve(n);
+    bool inText = false;
+    bool inScript = false;
+    for (qsizetype i = 1; i <= n; ++i) {
+        const char c = b.At(i);
+        if (c == '<') {
+            if (i + 8 < n && b.Follows(i, "/SCRIPT>"))
+                inScript = false;
+            if (i + 6 < n) {
+                if (b.Follows(i, "/HEAD>")) {
+                    out.clear();
+                    i += 6;
+                }
+                if (b.Follows(i, "/STYLE"))
+                    inScript = false;
+                if (b.Follows(i, "SCRIPT"))
+                    inScript = true;
+            }
+            if (i + 3 < n && (b.Follows(i, "/P>") || b.Follows(i, "BR>"))) {
+                out += "\r\n";
+                i += 3;
+                inText = true;
+            } else {
+                inText = false;
+            }
+            if (i + 5 < n && b.Follows(i, "STYLE")) {
+                inText = false;
+                inScript = true;
+            }
+        } else if (c == '>') {
+            inText = true;
+        } else if (c == '\r') {
+            if (i + 1 <= n && b.At(i + 1) == '\n')
+                ++i;
+        } else if (inText && !inScript) {
+            out += c;
+        }
+    }
+    return out;
+}
+
+} // namespace
+
+QString HtmlToText(const QString& pagePath, const QString& textPath) {
+    QFile page(pagePath);
+    if (!page.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = page.readAll();
+    if (page.error() != QFileDevice::NoError)
+        return {};
+    const QByteArray kept = FilterPage(bytes);
+    if (kept.isEmpty())
+        return {};
+    QString text = DecodeBytes(kept, QStringLiteral("GB2312"));
+    text.remove(QStringLiteral("&nbsp;"));
+    text = DecodeCharRefs(text);
+    if (!textPath.isEmpty() && !WriteTextFile(textPath, text + kCrLf))
+        return {};
+    return text;
+}
+
+QCoro::Task<int> ExportText(AppState& state) {
+    // The button stays enabled while an export runs: a second press must not interleave
+    // its appends with the first.
+    static bool running = false;
+    if (running)
+        co_return 0;
+
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString exportName = state.taskName + u"TXT";
+    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(exportName)) {
+        state.SetCaption(u"转换TXT失败：任务名不能用作文件名：" + state.taskName);
+        co_return 0;
+    }
+    QDir exportFolder(state.programFolder() + u'/' + exportName);
+    if (!exportFolder.exists() && !QDir().mkdir(exportFolder.path())) {
+        state.SetCaption(u"转换TXT失败：无法建立文件夹" + exportFolder.path());
+        co_return 0;
+    }
+    for (const QString& name : exportFolder.entryList({QStringLiteral("*.txt")}, QDir::Files))
+        exportFolder.remove(name);
+
+    running = true;
+    const std::array<bool, 6> buttons = state.Buttons();
+    state.SetButtons(false, false, false, true, false, false);
+
+    const ArticleTable& table = state.table();
+    const int total = table.RowCount() - 2;
+    int count = 0;
+    for (int i = 1; i <= total; ++i) {
+        if (i % 50 == 0)
+            co_await YieldOnce{};
+        state.SetCaption(u"转换TXT：" + QString::number(i) + u'/' + QString::number(total));
+        const int row = total - i + 1;
+        const QString category = table.Cell(row, ArticleTable::Category);
+        const QString cat = SafeFileName(category);
+        // A category that cannot be a folder name gets no files; the export goes on.
+        if (!IsSafePathComponent(cat))
+            continue;
+        const QString categoryFolder = exportFolder.filePath(cat);
+        if (!QFileInfo::exists(categoryFolder))
+            QDir().mkdir(categoryFolder);
+
+        const QString pagePath = paths.ArticleFile(category, table.Cell(row, ArticleTable::Link));
+        if (pagePath.isEmpty() || !QFileInfo(pagePath).isFile())
+            continue;
+        const QString textName = SafeFileName(table.Cell(row, ArticleTable::Title)) + u".txt";
+        const QString textPath =
+            IsSafePathComponent(textName) ? categoryFolder + u'/' + textName : QString();
+        const QString text = HtmlToText(pagePath, textPath);
+        ++count;
+        const QString combinedName = u"all" + cat + u".txt";
+        if (IsSafePathComponent(combinedName))
+            AppendTextFile(exportFolder.filePath(combinedName),
+                           u"----------------   " + textName + u"   ----------------" + kCrLf +
+                               text + kCrLf);
+    }
+    state.SetCaption(u"转换TXT完成,一共" + QString::number(count) + u"个");
+    state.SetButtons(buttons[AppState::NewTask], buttons[AppState::Download],
+                     buttons[AppState::MakeChm], buttons[AppState::Folder],
+                     buttons[AppState::ExportTask], buttons[AppState::ImportTask]);
+    running = false;
+    co_return count;
+}
+
+} // namespace pellomar

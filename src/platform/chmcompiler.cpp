@@ -1,0 +1,250 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "platform/chmcompiler.h"
+
+#include "platform/eventloop.h"
+#include "platform/textstream.h"
+
+#include <QCoreApplication>
+#include <QDeadlineTimer>
+#include <QDir>
+#include <QDirIterator>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QSaveFile>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <coroutine>
+#include <memory>
+#include <qcoro/qcoroprocess.h>
+#include <utility>
+
+namespace pellomar {
+
+namespace {
+
+using namespace std::chrono_literals;
+
+const QString kBridgeProject = QStringLiteral("blog.hhp");
+const QString kBridgeContents = QStringLiteral("blog.hhc");
+const QString kBridgeOutput = QStringLiteral("compiled.chm");
+const QByteArray kCrLf = QByteArrayLiteral("\r\n");
+
+bool IsReservedTopLevelName(const QString& name) {
+    return name == kBridgeProject || name == kBridgeContents || name == kBridgeOutput;
+}
+
+// Resumes the waiting coroutine on the first of: output to read, the end of the process, or
+// the time limit. The resumption is posted, so the signal's handler returns first.
+class ProcessEvent {
+public:
+    ProcessEvent(QProcess& process, std::chrono::milliseconds timeout)
+        : m_process(&process), m_timeout(timeout), m_guard(std::make_shared<QTimer>()) {}
+
+    bool await_ready() const {
+        return m_process->canReadLine() || m_process->state() == QProcess::NotRunning;
+    }
+    void await_suspend(std::coroutine_handle<> handle) {
+        QTimer* guard = m_guard.get();
+        // The guard carries the connections and goes with the last copy of the awaiter.
+        const auto wake = [process = m_process, guard, handle] {
+            guard->stop();
+            guard->disconnect();
+            QObject::disconnect(process, nullptr, guard, nullptr);
+            QTimer::singleShot(0, QCoreApplication::instance(), [handle] { handle.resume(); });
+        };
+        QObject::connect(m_process, &QProcess::readyReadStandardOutput, guard, wake);
+        QObject::connect(m_process, &QProcess::finished, guard, wake);
+        QObject::connect(m_process, &QProcess::errorOccurred, guard, wake);
+        guard->setSingleShot(true);
+        QObject::connect(guard, &QTimer::timeout, guard, wake);
+        guard->start(std::max(m_timeout, std::chrono::milliseconds(0)));
+    }
+    void await_resume() const noexcept {}
+
+private:
+    QProcess* m_process;
+    std::chrono::milliseconds m_timeout;
+    std::shared_ptr<QTimer> m_guard;
+};
+
+QString ResolveProgram(const QString& program) {
+    if (program.contains(u'/')) {
+        const QFileInfo info(program);
+        return info.isFile() && info.isExecutable() ? info.absoluteFilePath() : QString();
+    }
+    return QStandardPaths::findExecutable(program);
+}
+
+// The line that tells most about a failure: the first that names an error, else the last.
+QString Detail(const QStringList& lines) {
+    static const QRegularExpression telling(
+        QStringLiteral("error|exception|can't|cannot|unable|failed|does not exist"),
+        QRegularExpression::CaseInsensitiveOption);
+    for (const QString& line : lines)
+        if (line.contains(telling))
+            return u"：" + line;
+    return lines.isEmpty() ? QString() : u"：" + lines.last();
+}
+
+QByteArray BridgeProject(const ChmJob& job, const QStringList& files) {
+    QString title = job.title;
+    title.remove(u'\r').remove(u'\n');
+    const QByteArray home = job.homePage.toUtf8();
+    QByteArray hhp = "[OPTIONS]" + kCrLf + "Compiled file=" + kBridgeOutput.toUtf8() + kCrLf +
+                     "Contents file=" + kBridgeContents.toUtf8() + kCrLf +
+                     "Default topic=" + home + kCrLf + "Default Window=main" + kCrLf +
+                     // The language decides how a viewer decodes the contents file and the
+                     // title: code page 936.
+                     "Language=0x804" + kCrLf + "Title=" + EncodeCp936(title) + kCrLf + kCrLf +
+                     "[WINDOWS]" + kCrLf + "main=,\"" + kBridgeContents.toUtf8() + "\",,\"" +
+                     home + "\",\"" + home + "\",,,,,0x2021,,0x104e,,,,,,,,0" + kCrLf + kCrLf +
+                     "[FILES]" + kCrLf;
+    for (const QString& file : files)
+        hhp += file.toUtf8() + kCrLf;
+    return hhp;
+}
+
+// The temporary folder the compiler works in: a link to every entry of the source folder,
+// and the project and contents files of its own.
+QString PrepareBridge(const ChmJob& job, const QString& bridge) {
+    const QDir source(job.sourceFolder);
+    if (!source.exists())
+        return u"文件夹不存在：" + job.sourceFolder;
+    const QFileInfoList entries =
+        source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    for (const QFileInfo& entry : entries) {
+        if (IsReservedTopLevelName(entry.fileName()))
+            continue;
+        if (!QFile::link(entry.absoluteFilePath(), bridge + u'/' + entry.fileName()))
+            return u"无法准备编译文件夹：" + entry.fileName();
+    }
+    const QStringList files = ChmSourceFiles(job.sourceFolder);
+    if (!WriteFileAtomically(bridge + u'/' + kBridgeProject, BridgeProject(job, files)) ||
+        !WriteFileAtomically(bridge + u'/' + kBridgeContents, EncodeCp936(job.contents)))
+        return QStringLiteral("无法写入编译用的项目文件");
+    return {};
+}
+
+// Replaces the target only once the whole CHM has been copied.
+bool CopyWhole(const QString& from, const QString& to) {
+    QFile in(from);
+    QSaveFile out(to);
+    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
+        return false;
+    while (!in.atEnd()) {
+        const QByteArray chunk = in.read(1 << 20);
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+            out.cancelWriting();
+            return false;
+        }
+    }
+    return out.commit();
+}
+
+} // namespace
+
+QString ChmCompilerProgram() {
+    const QString program = qEnvironmentVariable("PELLOMAR_CHMCMD");
+    return program.isEmpty() ? QStringLiteral("chmcmd") : program;
+}
+
+bool CompilerCanTake(const QString& relativePath) {
+    if (relativePath.isEmpty() || relativePath.startsWith(u';'))
+        return false;
+    for (const QString& part : relativePath.split(u'/')) {
+        if (part.isEmpty() || part.front().isSpace() || part.back().isSpace())
+            return false;
+        for (const QChar c : part)
+            if (c.unicode() < 0x20 || c.unicode() == 0x7F)
+                return false;
+    }
+    return true;
+}
+
+QStringList ChmSourceFiles(const QString& folder) {
+    const QDir root(folder);
+    QStringList files;
+    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    while (it.hasNext()) {
+        const QString relative = root.relativeFilePath(it.next());
+        if (IsReservedTopLevelName(relative) || !CompilerCanTake(relative))
+            continue;
+        files << relative;
+    }
+    files.sort();
+    return files;
+}
+
+QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
+                                   std::chrono::milliseconds timeLimit) {
+    const QString program = ChmCompilerProgram();
+    const QString path = ResolveProgram(program);
+    if (path.isEmpty())
+        co_return ChmOutcome{false, u"找不到CHM编译程序" + program + u"（Debian软件包fp-utils）"};
+
+    QTemporaryDir bridge;
+    if (!bridge.isValid())
+        co_return ChmOutcome{false, u"无法建立临时文件夹：" + bridge.errorString()};
+    if (const QString problem = PrepareBridge(job, bridge.path()); !problem.isEmpty())
+        co_return ChmOutcome{false, problem};
+
+    QProcess process;
+    process.setWorkingDirectory(bridge.path());
+    process.setProcessChannelMode(QProcess::MergedChannels);
+    // Verbosity 5 prints a line per file, which drives the progress caption.
+    process.start(path, {QStringLiteral("--verbosity"), QStringLiteral("5"), kBridgeProject},
+                  QIODevice::ReadOnly);
+
+    QStringList lines;
+    const auto take = [&lines](const QByteArray& raw) {
+        const QString line = QString::fromUtf8(raw).trimmed();
+        if (line.isEmpty())
+            return false;
+        lines << line;
+        return true;
+    };
+    const QDeadlineTimer deadline(timeLimit);
+    bool timedOut = false;
+    for (;;) {
+        while (process.canReadLine())
+            if (take(process.readLine()) && progress && progress())
+                co_await YieldOnce{};
+        if (process.state() == QProcess::NotRunning)
+            break;
+        if (deadline.hasExpired()) {
+            timedOut = true;
+            process.kill();
+            co_await qCoro(process).waitForFinished(10s);
+            break;
+        }
+        co_await ProcessEvent(process, std::chrono::milliseconds(deadline.remainingTime()));
+    }
+    for (const QByteArray& raw : process.readAll().split('\n'))
+        if (take(raw) && progress && progress())
+            co_await YieldOnce{};
+
+    if (timedOut)
+        co_return ChmOutcome{false, program + u"超过" +
+                                        QString::number(timeLimit.count() / 1000) +
+                                        u"秒未完成，已中止"};
+    if (process.error() == QProcess::FailedToStart)
+        co_return ChmOutcome{false, u"无法启动" + program + u"：" + process.errorString()};
+    if (process.exitStatus() == QProcess::CrashExit)
+        co_return ChmOutcome{false, program + u"异常退出" + Detail(lines)};
+    if (process.exitCode() != 0)
+        co_return ChmOutcome{false, program + u"出错（退出码" +
+                                        QString::number(process.exitCode()) + u"）" +
+                                        Detail(lines)};
+    // chmcmd also ends with 0 when it made nothing, for instance without a project.
+    const QString compiled = bridge.filePath(kBridgeOutput);
+    if (QFileInfo(compiled).size() <= 0)
+        co_return ChmOutcome{false, program + u"没有生成CHM文件" + Detail(lines)};
+    if (!CopyWhole(compiled, job.outputPath))
+        co_return ChmOutcome{false, u"无法写入" + job.outputPath};
+    co_return ChmOutcome{true, {}};
+}
+
+} // namespace pellomar
