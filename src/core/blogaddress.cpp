@@ -25,4 +25,8 @@ std::optional<QString> GeneratedBlogAddress(ServiceKind kind, const QString& nam
     }
 }
 
+bool PicturesByDefault(ServiceKind kind) {
+    return IsKnownService(kind) && kind != kHexun;
+}
+
 } // namespace pellomar

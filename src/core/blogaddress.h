@@ -19,4 +19,7 @@ QString TaskNameAsTyped(ServiceKind kind, const QString& typed);
 // Nothing for Sina, whose article-list address is typed by the user, or an unknown service.
 std::optional<QString> GeneratedBlogAddress(ServiceKind kind, const QString& name);
 
+// Whether pictures are saved when the user takes the service's default: all but Hexun.
+bool PicturesByDefault(ServiceKind kind);
+
 } // namespace pellomar

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/cli.h"
+
+#include "cli/command.h"
+#include "platform/programfolder.h"
+
+#include <QFileInfo>
+#include <optional>
+
+namespace pellomar::cli {
+
+namespace {
+
+struct GlobalOptions {
+    QString folder;
+    bool quiet = false;
+    bool help = false;
+    const Command* command = nullptr;
+    QStringList arguments;
+};
+
+QString GeneralHelp() {
+    QString text = QStringLiteral(
+        "usage: pellomar-cli [--dir FOLDER] [--quiet] COMMAND [ARGUMENTS]\n"
+        "Backs up a blog into local pages, CHM or text, without a window.\n"
+        "\n"
+        "Options:\n"
+        "  --dir FOLDER  the program folder, which holds the task folders, task files,\n"
+        "                CHM files and the log (default: the window program's folder)\n"
+        "  --quiet       no progress lines\n"
+        "  --help        this help; after a command's name, that command's help\n"
+        "\n"
+        "Commands:\n");
+    for (const Command* command : Commands())
+        text += u"  " + QString(command->name + u' ' + command->arguments).leftJustified(34) +
+                u' ' + command->summary + u'\n';
+    text += QStringLiteral("\nExit status: 0 done, 1 nothing found or refused, 2 bad usage.");
+    return text;
+}
+
+QString CommandHelp(const Command& command) {
+    QString text = u"usage: " + Usage(command) + u'\n' + command.summary + u'\n';
+    if (!command.details.isEmpty())
+        text += u'\n' + command.details;
+    return text.trimmed();
+}
+
+// Global options may stand before or after the command's name; anything else that looks
+// like an option is the command's own once its name has been seen. "--" ends the options.
+std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOptions& options) {
+    bool optionsEnded = false;
+    for (qsizetype i = 1; i < arguments.size(); ++i) {
+        const QString& argument = arguments[i];
+        if (!optionsEnded && argument == u"--") {
+            optionsEnded = true;
+        } else if (!optionsEnded && argument == u"--dir") {
+            if (i + 1 >= arguments.size())
+                return QStringLiteral("--dir needs a folder");
+            options.folder = arguments[++i];
+        } else if (!optionsEnded && argument.startsWith(u"--dir=")) {
+            options.folder = argument.mid(6);
+        } else if (!optionsEnded && (argument == u"--quiet" || argument == u"-q")) {
+            options.quiet = true;
+        } else if (!optionsEnded && (argument == u"--help" || argument == u"-h")) {
+            options.help = true;
+        } else if (!options.command) {
+            if (!optionsEnded && argument.startsWith(u'-') && argument.size() > 1)
+                return u"unknown option " + argument;
+            options.command = FindCommand(argument);
+            if (!options.command)
+                return u"unknown command " + argument;
+        } else {
+            options.arguments.append(argument);
+        }
+    }
+    return std::nullopt;
+}
+
+} // namespace
+
+QCoro::Task<int> Run(QStringList arguments, Console& console) {
+    GlobalOptions options;
+    if (const auto problem = ParseArguments(arguments, options)) {
+        console.Error(u"pellomar-cli: " + *problem);
+        console.Error(QStringLiteral("Try 'pellomar-cli --help'."));
+        co_return kBadUsage;
+    }
+    console.SetQuiet(options.quiet);
+    if (options.help) {
+        console.Out(options.command ? CommandHelp(*options.command) : GeneralHelp());
+        co_return kDone;
+    }
+    if (!options.command) {
+        console.Error(GeneralHelp());
+        co_return kBadUsage;
+    }
+
+    Context context{ResolveProgramFolder(options.folder), console};
+    if (!QFileInfo(context.programFolder).isDir()) {
+        console.Error(u"pellomar-cli: cannot use the folder " + context.programFolder);
+        co_return kBadUsage;
+    }
+    co_return co_await options.command->run(context, options.arguments);
+}
+
+} // namespace pellomar::cli

@@ -1,0 +1,56 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/command.h"
+
+#include <array>
+
+namespace pellomar::cli {
+
+// One line per command; each is defined in its command_<name>.cpp.
+const Command& DiscoverCommand();
+
+const QList<const Command*>& Commands() {
+    static const QList<const Command*> commands = {
+        &DiscoverCommand(),
+    };
+    return commands;
+}
+
+const Command* FindCommand(const QString& name) {
+    for (const Command* command : Commands())
+        if (command->name == name)
+            return command;
+    return nullptr;
+}
+
+namespace {
+const std::array<QString, kServiceCount> kServiceNames = {
+    QStringLiteral("sina"), QStringLiteral("baidu"), QStringLiteral("hexun"),
+    QStringLiteral("netease"), QStringLiteral("sohu")};
+} // namespace
+
+std::optional<ServiceKind> ParseServiceName(const QString& text) {
+    for (int kind = 0; kind < kServiceCount; ++kind)
+        if (text.compare(kServiceNames[kind], Qt::CaseInsensitive) == 0 ||
+            text == ServiceLabel(ServiceKind(kind)))
+            return ServiceKind(kind);
+    return std::nullopt;
+}
+
+QString ServiceNames() {
+    QStringList names;
+    for (int kind = 0; kind < kServiceCount; ++kind)
+        names << kServiceNames[kind] + u" (" + ServiceLabel(ServiceKind(kind)) + u')';
+    return names.join(QStringLiteral(", "));
+}
+
+QString Usage(const Command& command) {
+    return u"pellomar-cli [--dir FOLDER] [--quiet] " + command.name + u' ' + command.arguments;
+}
+
+int UsageError(Context& context, const Command& command, const QString& problem) {
+    context.console.Error(u"pellomar-cli " + command.name + u": " + problem);
+    context.console.Error(u"usage: " + Usage(command));
+    return kBadUsage;
+}
+
+} // namespace pellomar::cli

@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/session.h"
+
+#include "core/taskfile.h"
+
+namespace pellomar::cli {
+
+Session::Session(Context& context) : m_context(context), m_engine(context.programFolder) {
+    QObject::connect(&state(), &AppState::captionChanged, &state(),
+                     [this](const QString& text) { console().Progress(text); });
+    QObject::connect(&state(), &AppState::messageShown, &state(),
+                     [this](const QString& text) { console().Error(text); });
+}
+
+Session::~Session() {
+    console().EndProgress();
+}
+
+QCoro::Task<> Session::StartUp() {
+    co_await state().StartUp();
+}
+
+QCoro::Task<bool> Session::ImportTaskFile(const QString& path) {
+    co_return co_await ImportTask(state(), path);
+}
+
+} // namespace pellomar::cli

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// One command's engine: the shared state started up as the window's load does, its caption
+// shown as progress and its message boxes printed. Commands build on it.
+#pragma once
+
+#include "cli/command.h"
+#include "core/engine.h"
+
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+namespace pellomar::cli {
+
+class Session {
+public:
+    explicit Session(Context& context);
+    ~Session();
+    Session(const Session&) = delete;
+    Session& operator=(const Session&) = delete;
+
+    // Start-up: request objects, timers, the table and the buttons.
+    QCoro::Task<> StartUp();
+
+    Engine& engine() { return m_engine; }
+    AppState& state() { return m_engine.state(); }
+    Console& console() { return m_context.console; }
+
+    // Loads a task file exactly as "导入" does; a refused file is reported on the error
+    // stream (its message box) and leaves the task empty.
+    QCoro::Task<bool> ImportTaskFile(const QString& path);
+
+private:
+    Context& m_context;
+    Engine m_engine;
+};
+
+} // namespace pellomar::cli
