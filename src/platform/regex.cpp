@@ -18,7 +18,8 @@ const QRegularExpression& Compiled(const QString& pattern) {
         cache.clear();
     // (*LF): only a line feed ends a line, so "." also matches a carriage return, whatever
     // newline convention the PCRE2 library was built with.
-    QRegularExpression expression(u"(*LF)" + pattern, QRegularExpression::CaseInsensitiveOption);
+    QRegularExpression expression(QStringLiteral("(*LF)") + pattern,
+                                  QRegularExpression::CaseInsensitiveOption);
     expression.optimize();
     return *cache.insert(pattern, expression);
 }

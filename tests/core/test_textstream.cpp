@@ -134,3 +134,23 @@ TEST(TextFiles, ReadingAMissingFileReportsFailure) {
             .isEmpty());
     EXPECT_FALSE(ok);
 }
+
+TEST(DecodeBytes, RealGbkPagesDecodeCleanlyAndEncodeBackToTheSameBytes) {
+    QFile index(QStringLiteral(PELLOMAR_REAL_PAGES "/INDEX.tsv"));
+    if (!index.open(QIODevice::ReadOnly))
+        GTEST_SKIP() << "no saved pages";
+    int checked = 0;
+    for (const QByteArray& line : index.readAll().split('\n')) {
+        const QList<QByteArray> fields = line.split('\t');
+        if (fields.size() < 8 || fields[7] != "GBK")
+            continue;
+        const QString path = QStringLiteral(PELLOMAR_REAL_PAGES "/") +
+                             QString::fromUtf8(fields[0]) + u'/' + QString::fromUtf8(fields[2]);
+        const QByteArray bytes = ReadAll(path);
+        const QString text = DecodeBytes(bytes, QStringLiteral("GB2312"));
+        EXPECT_FALSE(text.contains(QChar(QChar::ReplacementCharacter))) << fields[2].constData();
+        EXPECT_EQ(EncodeCp936(text), bytes) << fields[2].constData();
+        ++checked;
+    }
+    EXPECT_GT(checked, 0);
+}
