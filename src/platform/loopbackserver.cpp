@@ -87,6 +87,10 @@ bool LoopbackServer::Listen() {
     return m_server.listen(QHostAddress::LocalHost, 0);
 }
 
+void LoopbackServer::Close() {
+    m_server.close();
+}
+
 quint16 LoopbackServer::Port() const {
     return m_server.serverPort();
 }
@@ -137,6 +141,7 @@ int LoopbackServer::RequestCount(const QString& url) const {
 
 void LoopbackServer::ResetCounts() {
     m_requestCounts.clear();
+    m_lastRequest.reset();
     m_totalRequests = 0;
     m_connectionCount = 0;
 }
@@ -270,6 +275,7 @@ LoopbackServer::Parse LoopbackServer::ParseOne(Connection& connection, Request& 
         request.url = Key(QString::fromLatin1("http://" + host + target));
     } else if (target.startsWith("http://") || target.startsWith("https://")) {
         request.url = Key(QString::fromLatin1(target));
+        request.proxied = true;
     } else {
         return Parse::Bad; // CONNECT and the like: this proxy only relays plain HTTP
     }
@@ -289,6 +295,7 @@ void LoopbackServer::Dispatch(Connection& connection, Request request, bool keep
                               bool headOnly) {
     ++m_totalRequests;
     ++m_requestCounts[request.url];
+    m_lastRequest = request;
     if (!keepAlive)
         connection.closing = true;
 

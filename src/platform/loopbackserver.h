@@ -38,6 +38,7 @@ public:
         QHash<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
         quint64 connectionId = 0; // tells requests on one kept-alive connection together
+        bool proxied = false;     // asked in absolute form, as clients ask a proxy
     };
 
     // What Respond decides for one request.
@@ -62,6 +63,8 @@ public:
 
     // Listens on 127.0.0.1 with a port the system picks.
     bool Listen();
+    // Stops accepting connections; those already open are served to their end.
+    void Close();
     quint16 Port() const;
     // "http://127.0.0.1:PORT", the value for http_proxy.
     QString ProxyUrl() const;
@@ -80,6 +83,8 @@ public:
     // Connections accepted so far: shows whether clients keep connections alive.
     int ConnectionCount() const { return m_connectionCount; }
     void ResetCounts();
+    // The most recent request received, if any.
+    std::optional<Request> LastRequest() const { return m_lastRequest; }
 
     // The routing key of an address: lets "http://Host/a b" and "http://host/a%20b" meet.
     static QString Key(const QString& url);
@@ -119,6 +124,7 @@ private:
     QHash<QString, int> m_requestCounts;
     QHash<quint64, Connection*> m_connections;
     QHash<quint64, PendingSlot> m_pending; // by token
+    std::optional<Request> m_lastRequest;
     int m_totalRequests = 0;
     int m_connectionCount = 0;
     quint64 m_nextConnectionId = 0;

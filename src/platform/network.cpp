@@ -63,10 +63,15 @@ Network::Network(QObject* parent) : QObject(parent) {
 QNetworkRequest Network::MakeRequest(const QUrl& url) const {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
-    request.setTransferTimeout(kTransferTimeoutMs);
+    request.setTransferTimeout(m_transferTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
     return request;
+}
+
+void Network::SetTransferTimeout(int ms) {
+    m_transferTimeoutMs = ms;
+    m_manager.setTransferTimeout(ms);
 }
 
 void Network::SetHttpProxy(const QString& host, quint16 port) {

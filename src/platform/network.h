@@ -20,6 +20,10 @@ public:
     QNetworkAccessManager& manager() { return m_manager; }
     QNetworkRequest MakeRequest(const QUrl& url) const;
 
+    // The time a transfer may stall before it is given up; tests shorten it.
+    void SetTransferTimeout(int ms);
+    int TransferTimeout() const { return m_transferTimeoutMs; }
+
     // Proxies every plain-HTTP request through host:port; used by the bundled sample.
     void SetHttpProxy(const QString& host, quint16 port);
 
@@ -28,6 +32,7 @@ public:
 
 private:
     QNetworkAccessManager m_manager;
+    int m_transferTimeoutMs = kTransferTimeoutMs;
 };
 
 } // namespace pellomar

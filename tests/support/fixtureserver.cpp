@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "fixtureserver.h"
+#include "support/fixtureserver.h"
 
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -15,11 +15,14 @@ bool FixtureServer::Start() {
 }
 
 void FixtureServer::AddRule(const QString& pattern, Rule rule) {
-    if (pattern.contains(u'*'))
-        rule.pattern = QRegularExpression(QRegularExpression::wildcardToRegularExpression(
-            pattern, QRegularExpression::NonPathWildcardConversion));
-    else
+    if (pattern.contains(u'*')) {
+        // "*" matches any run of characters, slashes included.
+        QString expression = QRegularExpression::escape(pattern);
+        expression.replace(QStringLiteral("\\*"), QStringLiteral(".*"));
+        rule.pattern = QRegularExpression(QRegularExpression::anchoredPattern(expression));
+    } else {
         rule.key = Key(pattern);
+    }
     m_rules.append(std::move(rule));
 }
 
