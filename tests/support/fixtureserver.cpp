@@ -125,7 +125,7 @@ LoopbackServer::Reply FixtureServer::Respond(const Request& request) {
         return reply;
 
     const quint64 token = NewToken();
-    ++m_pendingReplies;
+    m_peakPendingReplies = std::max(m_peakPendingReplies, ++m_pendingReplies);
     QTimer::singleShot(delayMs, this, [this, token, reply] {
         --m_pendingReplies;
         if (reply.kind == Reply::Kind::Drop)

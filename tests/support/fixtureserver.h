@@ -40,6 +40,8 @@ public:
 
     // Replies held back by latency or delays, not yet sent.
     int PendingReplies() const { return m_pendingReplies; }
+    // The most replies held back at one time: shows how many requests were in flight.
+    int PeakPendingReplies() const { return m_peakPendingReplies; }
 
 protected:
     Reply Respond(const Request& request) override;
@@ -62,6 +64,7 @@ private:
     QList<Rule> m_rules;
     int m_latencyMs = 0;
     int m_pendingReplies = 0;
+    int m_peakPendingReplies = 0;
 };
 
 // Points http_proxy at a server for the scope (and clears no_proxy), then restores
