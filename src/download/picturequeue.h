@@ -18,6 +18,7 @@ public:
 
     // Connects itself to the state's Timer2 step.
     explicit PictureQueue(AppState& state, QObject* parent = nullptr);
+    ~PictureQueue() override;
 
     // One step of the queue; runs on every Timer2 tick.
     void Step();

@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "download/articlepage.h"
+
+#include "core/appstate.h"
+#include "discovery/textfunctions.h"
+#include "download/downloadlog.h"
+#include "download/filenames.h"
+#include "download/pictures.h"
+#include "platform/textstream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+namespace pellomar {
+
+namespace {
+
+constexpr int kMaxAttempts = 3;
+constexpr qint64 kEmptyPageBytes = 5;
+
+bool ContainsGoneMarker(const SiteProfile* profile, const QString& page) {
+    if (!profile)
+        return false;
+    for (const QString* marker :
+         {&profile->GoneMarkerA, &profile->GoneMarkerB, &profile->GoneMarkerC})
+        if (!marker->isEmpty() && page.contains(*marker))
+            return true;
+    return false;
+}
+
+QString CutBody(const SiteProfile* profile, const QString& page) {
+    // An end marker only at the very first character does not count.
+    if (profile && page.indexOf(profile->BodyEnd) > 0)
+        return CutBetween(page, profile->BodyStart, profile->BodyEnd, 10);
+    return page;
+}
+
+} // namespace
+
+bool CountAttempt(QString& record, int row) {
+    const QString number = QString::number(row);
+    record += number + u',';
+    // Whole entries only: row 11 is no entry for row 1. Counting overlaps is right here,
+    // since neighbouring entries share their comma.
+    const qsizetype entries =
+        (record.startsWith(number + u',') ? 1 : 0) + record.count(u',' + number + u',');
+    if (entries <= kMaxAttempts)
+        return false;
+    QStringList kept = record.split(u',', Qt::SkipEmptyParts);
+    kept.removeAll(number);
+    record.clear();
+    for (const QString& entry : kept)
+        record += entry + u',';
+    return true;
+}
+
+QString GonePlaceholder(ServiceKind kind, const QString& taskName, const QString& link) {
+    // Sina signs with two hyphens, the others with an em dash.
+    const QString signature =
+        kind == kSina ? QStringLiteral("--kavroPellomar。") : QStringLiteral("—kavroPellomar。");
+    return u"博文已经删除或访问受限...<br><A target=_blank href=" +
+           ArticleAddress(kind, taskName, link) + u">点击这里打开源地址" + u"</a> <br>  " +
+           signature;
+}
+
+void ProcessArticlePage(AppState& state, const QString& page, int row, bool errorAnswer) {
+    ArticleTable& table = state.table();
+    const QString category = table.Cell(row, ArticleTable::Category);
+    const QString link = table.Cell(row, ArticleTable::Link);
+
+    const bool givenUp = CountAttempt(state.attemptRecord, row);
+
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString folder = paths.CategoryFolder(category);
+    const QString file = paths.ArticleFile(category, link);
+    if (folder.isEmpty() || file.isEmpty()) {
+        // A category or link that would lead outside the task folder (an edited task file
+        // or a hostile list page): nothing is written, and the row stays done so that the
+        // run can end.
+        AppendLog(state.programFolder(),
+                  u"路径越出任务文件夹，已放弃:" + category + u'\\' + link);
+        return;
+    }
+    if (!QFileInfo(folder).isDir())
+        QDir().mkdir(folder);
+
+    const SiteProfile* profile = Profile(state.serviceKind);
+    QString body = errorAnswer ? QString() : CutBody(profile, page);
+    body.replace(QStringLiteral("<param VALUE=\"\" />"), QStringLiteral("<已替代>"));
+    if (state.savePictures)
+        body = LocalisePictures(state, body, row);
+
+    WriteTextFile(file, body + u"\r\n");
+    if (QFileInfo(file).size() >= kEmptyPageBytes)
+        return;
+
+    if (givenUp || ContainsGoneMarker(profile, page)) {
+        WriteTextFile(file, GonePlaceholder(state.serviceKind, state.taskName, link) + u"\r\n");
+        return;
+    }
+    table.SetMark(row, QString());
+    QFile::remove(file);
+}
+
+} // namespace pellomar

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "download/downloadsteps.h"
+
+#include "core/appstate.h"
+#include "download/filenames.h"
+#include "platform/eventloop.h"
+
+#include <QFileInfo>
+
+namespace pellomar {
+
+void AdvanceSpinner(AppState& state, int slot) {
+    if (slot < 0 || slot >= AppState::kSlots)
+        return;
+    quint8& step = state.slotSpinner[slot];
+    ++step;
+    if (step >= 3)
+        step = 0;
+    static const QString symbols[3] = {QStringLiteral("★"), QStringLiteral("◆"),
+                                       QStringLiteral("■")};
+    state.SetIndicator(slot, symbols[step]);
+}
+
+QCoro::Task<int> NextPendingArticle(AppState& state, int from) {
+    ArticleTable& table = state.table();
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const int count = table.ArticleCount();
+    for (int row = std::max(from, 1); row <= count; ++row) {
+        if (!table.Cell(row, ArticleTable::Mark).isEmpty())
+            continue;
+        if (row % 100 == 0)
+            co_await YieldOnce{};
+        // A path that would leave the task folder counts as missing: the row is fetched
+        // and page processing gives it up.
+        const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
+                                               table.Cell(row, ArticleTable::Link));
+        if (file.isEmpty() || !QFileInfo::exists(file))
+            co_return row;
+        table.SetMark(row, kMarkDone);
+        state.SetCaption(u"下载文章：" + QString::number(row) + u'/' + QString::number(count));
+    }
+    co_return 0;
+}
+
+} // namespace pellomar

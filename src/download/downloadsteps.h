@@ -1,0 +1,30 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The download marks and the two small steps of the download driver that the tests and
+// the driver share.
+#pragma once
+
+#include <QString>
+#include <qcoro/qcorotask.h>
+
+namespace pellomar {
+
+class AppState;
+
+// Column 6 of a row: pending (empty), requested, done.
+inline const QString kMarkRequested = QStringLiteral("○");
+inline const QString kMarkDone = QStringLiteral("●");
+
+// Steps the indicator of one article slot through ★, ◆, ■.
+void AdvanceSpinner(AppState& state, int slot);
+
+// The first row, from `from` up to the last article, whose mark is empty and whose article
+// file does not exist; 0 when there is none. Rows passed on the way with an empty mark and
+// an existing file are marked done. Rows before `from` must hold no empty mark.
+QCoro::Task<int> NextPendingArticle(AppState& state, int from = 1);
+
+// A 2xx status: anything else (0 for a network failure) carries no usable body.
+inline bool IsSuccessStatus(int status) {
+    return status >= 200 && status < 300;
+}
+
+} // namespace pellomar

@@ -1,0 +1,112 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "download/picturequeue.h"
+
+#include "core/appstate.h"
+#include "download/downloadlog.h"
+#include "download/downloadsteps.h"
+#include "download/filenames.h"
+#include "download/pictures.h"
+#include "platform/httpclient.h"
+#include "platform/textstream.h"
+
+namespace pellomar {
+
+namespace {
+
+// A body of 0 to 3 bytes counts as empty.
+constexpr qsizetype kMinPictureBytes = 4;
+
+} // namespace
+
+PictureQueue::PictureQueue(AppState& state, QObject* parent) : QObject(parent), m_state(state) {
+    connect(&m_state, &AppState::timer2Step, this, &PictureQueue::Step);
+    m_state.pictureQueue = this;
+}
+
+PictureQueue::~PictureQueue() {
+    if (m_state.pictureQueue == this)
+        m_state.pictureQueue = nullptr;
+}
+
+void PictureQueue::Step() {
+    StatusLog& queue = m_state.statusLog();
+    const auto frontIsPicture = [&queue] {
+        return queue.Count() > 0 && IsPictureEntry(queue.Line(0));
+    };
+    if (!frontIsPicture() && Idle())
+        return;
+
+    const TaskPaths paths{m_state.programFolder(), m_state.taskName};
+    for (int s = 0; s < int(m_slots.size()); ++s) {
+        HttpClient* client = m_state.fetchPool(s);
+        if (!client)
+            continue;
+        Slot& slot = m_slots[s];
+        const auto entryText = [&slot] { return QString(slot.entry).replace(QStringLiteral("\r\n"), QStringLiteral(" ")); };
+        const auto localPath = [&] {
+            const qsizetype split = slot.entry.indexOf(u"\r\n");
+            const int row = slot.entry.left(split).toInt();
+            return paths.PictureFile(m_state.table().Cell(row, ArticleTable::Category),
+                                     slot.entry.mid(split + 2));
+        };
+        const auto log = [&](const QString& message) {
+            AppendLog(m_state.programFolder(), message);
+        };
+
+        // The time-out comes first: a request found complete on its 100th tick is dropped.
+        if (!slot.entry.isEmpty() && ++slot.ticks >= kTimeoutTicks) {
+            slot.ticks = 0;
+            log(u"超时放弃:" + entryText() + u" 到本地:" + localPath());
+            client->abort();
+            slot.entry.clear();
+        }
+
+        if (!slot.entry.isEmpty() && client->ReadyState() == HttpClient::Complete) {
+            slot.ticks = 0;
+            const QByteArray body = client->ResponseBody();
+            const int status = client->Status();
+            const QString path = localPath();
+            if (status != 0 && !IsSuccessStatus(status)) {
+                // An error page is no picture.
+                log(u"下载失败！HTTP状态" + QString::number(status) + u' ' + entryText() +
+                    u" 到本地:" + path);
+            } else if (body.size() < kMinPictureBytes) {
+                log(u"下载失败！长度为0 " + entryText() + u" 到本地:" + path);
+            } else if (path.isEmpty() || !WriteFileAtomically(path, body)) {
+                log(u"下载失败！无法写入 " + entryText() + u" 到本地:" + path);
+            } else {
+                log(u"下载成功" + QString::number(body.size()) + u"字节 " + entryText() +
+                    u" 到本地:" + path);
+            }
+            client->abort();
+            slot.entry.clear();
+        }
+
+        if (slot.entry.isEmpty() && frontIsPicture()) {
+            slot.entry = queue.TakeFirst();
+            slot.ticks = 0;
+            const QString address = slot.entry.mid(slot.entry.indexOf(u"\r\n") + 2);
+            client->Open(QStringLiteral("GET"), address, true);
+            client->Send();
+        }
+    }
+}
+
+void PictureQueue::Reset() {
+    // Requests of an earlier run are abandoned at once: their entries are gone.
+    for (int s = 0; s < int(m_slots.size()); ++s) {
+        if (!m_slots[s].entry.isEmpty())
+            if (HttpClient* client = m_state.fetchPool(s))
+                client->abort();
+        m_slots[s] = Slot{};
+    }
+}
+
+bool PictureQueue::Idle() const {
+    for (const Slot& slot : m_slots)
+        if (!slot.entry.isEmpty())
+            return false;
+    return true;
+}
+
+} // namespace pellomar

@@ -1,0 +1,85 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "download/pictures.h"
+
+#include "core/appstate.h"
+#include "discovery/textfunctions.h"
+#include "download/downloadlog.h"
+#include "download/filenames.h"
+#include "platform/regex.h"
+
+#include <QFileInfo>
+
+namespace pellomar {
+
+namespace {
+
+const QString kCrLf = QStringLiteral("\r\n");
+const QString kShareButton = QStringLiteral("hi/apps/share/share_btn.gif");
+
+QString SinaTransparentPicture() {
+    return u"src=\"http://" + QString::fromLatin1(hosts::kSinaStatic) +
+           u"/blog7style/images/common/sg_trans.gif\"";
+}
+
+// A tag without a quoted src gives CutBetween's not-found form, which is no address.
+bool IsAddress(const QString& address) {
+    return !address.isEmpty() && !address.startsWith(kNotFoundPrefix);
+}
+
+bool PassesQueueTest(const QString& address, const QString& localPath) {
+    return IsAddress(address) && address.contains(u"http") && !localPath.isEmpty() && !QFileInfo::exists(localPath) &&
+           address.size() > 15 && !address.contains(kShareButton);
+}
+
+} // namespace
+
+QString MatchTags(const QString& pattern, const QString& subject) {
+    QString lines = subject;
+    lines.replace(u'>', QStringLiteral(">\r\n"));
+    return MatchAll(pattern, lines);
+}
+
+QString LocalisePictures(AppState& state, QString body, int row) {
+    body.replace(QStringLiteral("SRC="), QStringLiteral("src="));
+    body.replace(QStringLiteral(" src ="), QStringLiteral(" src="));
+
+    switch (state.serviceKind) {
+    case kSina:
+        // Sina shows a transparent placeholder and keeps the real address in real_src.
+        body.remove(SinaTransparentPicture());
+        body.replace(QStringLiteral("real_src"), QStringLiteral("src"));
+        body.replace(QStringLiteral(" src ="), QStringLiteral(" src="));
+        break;
+    case kBaidu:
+    case kNetEase:
+    case kSohu:
+        break;
+    default:
+        return body;
+    }
+
+    const QString tags = MatchTags(QStringLiteral("<img .*>"), body);
+    if (tags.isEmpty())
+        return body;
+
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString category = state.table().Cell(row, ArticleTable::Category);
+    QStringList pieces = tags.split(kCrLf);
+    pieces.removeLast();
+    for (const QString& tag : pieces) {
+        const QString address = CutBetween(tag, QStringLiteral("src=\""), QStringLiteral("\""), 5);
+        const QString localName = TaskPaths::PictureName(address);
+        const QString localPath = paths.PictureFile(category, address);
+        if (PassesQueueTest(address, localPath)) {
+            state.statusLog().Add(QString::number(row) + kCrLf + address);
+            AppendLog(state.programFolder(), u"添加到列表:" + address);
+        } else if (!address.contains(kShareButton)) {
+            AppendLog(state.programFolder(), u"条件限制未添加到列表:" + address);
+        }
+        if (IsAddress(address))
+            body.replace(address, localName);
+    }
+    return body;
+}
+
+} // namespace pellomar
