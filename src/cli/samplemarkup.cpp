@@ -294,7 +294,7 @@ QString Pager(const QString& pageOneAddress, int page, int pageCount) {
     if (pageCount <= 1)
         return {};
     const QString stem = pageOneAddress.left(pageOneAddress.size() - 6);
-    auto address = [&](int k) { return stem + QString::number(k) + u".html"; };
+    auto address = [&](int k) -> QString { return stem + QString::number(k) + u".html"; };
     QString items;
     if (page > 1)
         items += u"<li class=\"SG_pgprev\"><a href=\"" + address(page - 1) +
