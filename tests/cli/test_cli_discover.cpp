@@ -1,0 +1,256 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/cli.h"
+#include "cli/command.h"
+#include "cli/sampleblog.h"
+#include "cli/samplemarkup.h"
+#include "core/appstate.h"
+#include "core/blogaddress.h"
+#include "core/taskfile.h"
+#include "discovery/discovery.h"
+#include "download/filenames.h"
+#include "support/fixtureserver.h"
+#include "support/runtask.h"
+
+#include <QBuffer>
+#include <QCoreApplication>
+#include <QDir>
+#include <QEventLoop>
+#include <QFile>
+#include <QHash>
+#include <QProcess>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTimer>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace pellomar {
+namespace {
+
+using sample::SampleBlog;
+
+// title, category, link, date, ordinal of every row a discovery of the blog gives.
+QList<QStringList> ExpectedRows(const SampleBlog& blog) {
+    QList<QStringList> rows;
+    QHash<QString, int> counts;
+    QSet<QString> seen;
+    auto add = [&](const sample::SampleArticle& article, const QString& category) {
+        rows.append({SafeFileName(sample::EscapeHtml(article.title)), category, article.link,
+                     article.date, QString::number(++counts[category])});
+    };
+    for (const sample::SampleCategory& category : blog.categories)
+        for (const sample::SampleArticle& article : sample::CategoryListing(blog, category)) {
+            add(article, category.name);
+            seen.insert(article.link);
+        }
+    for (const sample::SampleArticle& favourite : blog.favourites)
+        add(favourite, QStringLiteral("博文收藏"));
+    for (const sample::SampleArticle& article : blog.articles)
+        if (!seen.contains(article.link)) {
+            add(article, QStringLiteral("全部博文"));
+            seen.insert(article.link);
+        }
+    return rows;
+}
+
+// The rows of a task file, read back as "导入" reads it.
+QList<QStringList> ImportedRows(const QString& path, AppState& state) {
+    QList<QStringList> rows;
+    if (!test::RunTask(ImportTask(state, path)))
+        return rows;
+    for (int row = 1; row <= state.table().ArticleCount(); ++row) {
+        QStringList cells;
+        for (int column = ArticleTable::Title; column <= ArticleTable::Ordinal; ++column)
+            cells << state.table().Cell(row, column);
+        rows.append(cells);
+    }
+    return rows;
+}
+
+class CliDiscoverTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Start());
+        proxy.emplace(server);
+    }
+
+    SampleBlog ServeBlog() {
+        sample::SampleOptions options;
+        options.articleCount = 75;
+        options.categoryCount = 2;
+        options.uncategorisedCount = 4;
+        options.favouriteCount = 2;
+        options.menuShape = sample::MenuShape::Real;
+        const SampleBlog blog = sample::GenerateSampleBlog(options);
+        sample::ServeSampleBlog(blog, server);
+        return blog;
+    }
+
+    int Run(const QStringList& arguments) {
+        outBuffer.setData(QByteArray());
+        errBuffer.setData(QByteArray());
+        outBuffer.open(QIODevice::WriteOnly);
+        errBuffer.open(QIODevice::WriteOnly);
+        cli::Console console(outBuffer, errBuffer, false);
+        const int status = test::RunTask(
+            cli::Run(QStringList{QStringLiteral("pellomar-cli")} + arguments, console), 30'000);
+        outBuffer.close();
+        errBuffer.close();
+        return status;
+    }
+    QString Out() const { return QString::fromUtf8(outBuffer.data()); }
+    QString Err() const { return QString::fromUtf8(errBuffer.data()); }
+    QString Dir() const { return folder.path(); }
+
+    QTemporaryDir folder;
+    test::FixtureServer server;
+    std::optional<test::ScopedProxyEnv> proxy;
+    QBuffer outBuffer;
+    QBuffer errBuffer;
+};
+
+TEST_F(CliDiscoverTest, DiscoverSinaSavesEveryArticleOfTheBlogInNameIni) {
+    const SampleBlog blog = ServeBlog();
+    ASSERT_EQ(Run({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
+                   QStringLiteral("sina"), QStringLiteral("青衫"), sample::FirstPageAddress(blog)}),
+              cli::kDone)
+        << Err().toStdString();
+
+    const QString path = folder.filePath(QStringLiteral("青衫.ini"));
+    ASSERT_TRUE(QFile::exists(path));
+    EXPECT_EQ(Out(), path + u'\n');
+    EXPECT_TRUE(Err().contains(u"查找文章：1页/")) << Err().toStdString();
+    EXPECT_TRUE(Err().contains(u"青衫.ini 导出成功! 放在程序目录"));
+
+    AppState reader(Dir());
+    EXPECT_EQ(ImportedRows(path, reader), ExpectedRows(blog));
+    EXPECT_EQ(reader.serviceKind, kSina);
+    EXPECT_EQ(reader.blogAddress, sample::FirstPageAddress(blog));
+    EXPECT_TRUE(reader.savePictures);
+}
+
+TEST_F(CliDiscoverTest, QuietPrintsNoProgressAndNoPicturesClearsTheFlag) {
+    const SampleBlog blog = ServeBlog();
+    ASSERT_EQ(Run({QStringLiteral("discover"), QStringLiteral("--quiet"), QStringLiteral("新浪"),
+                   QStringLiteral("n"), sample::FirstPageAddress(blog),
+                   QStringLiteral("--no-pictures"), QStringLiteral("--dir=") + Dir()}),
+              cli::kDone);
+    EXPECT_EQ(Err(), QString());
+    AppState reader(Dir());
+    EXPECT_EQ(ImportedRows(folder.filePath(QStringLiteral("n.ini")), reader).size(),
+              75 + 2);
+    EXPECT_FALSE(reader.savePictures);
+}
+
+TEST_F(CliDiscoverTest, NothingFoundExitsWithOneAndTheNotFoundLineAndWritesNoFile) {
+    server.AnswerError(QStringLiteral("http://blog.sina.com.cn/s/articlelist_9_0_1.html"), 500,
+                       "<html>busy</html>");
+    EXPECT_EQ(Run({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
+                   QStringLiteral("sina"), QStringLiteral("n"),
+                   QStringLiteral("http://blog.sina.com.cn/s/articlelist_9_0_1.html")}),
+              cli::kNothingDone);
+    EXPECT_TRUE(Err().contains(kNoArticlesFound)) << Err().toStdString();
+    EXPECT_FALSE(QFile::exists(folder.filePath(QStringLiteral("n.ini"))));
+}
+
+TEST_F(CliDiscoverTest, OtherServicesAskTheAddressBuiltFromTheName) {
+    for (const auto& [service, kind] :
+         {std::pair{QStringLiteral("baidu"), kBaidu}, std::pair{QStringLiteral("和讯"), kHexun},
+          std::pair{QStringLiteral("NetEase"), kNetEase},
+          std::pair{QStringLiteral("搜狐"), kSohu}}) {
+        const QString address = *GeneratedBlogAddress(kind, QStringLiteral("someone"));
+        EXPECT_EQ(Run({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"), service,
+                       QStringLiteral("someone")}),
+                  cli::kNothingDone)
+            << service.toStdString();
+        EXPECT_EQ(server.RequestCount(address), 1) << address.toStdString();
+    }
+}
+
+TEST_F(CliDiscoverTest, BadUsageExitsWithTwoAndTouchesNothing) {
+    const QList<QStringList> cases = {
+        {},
+        {QStringLiteral("frobnicate")},
+        {QStringLiteral("--bogus"), QStringLiteral("discover")},
+        {QStringLiteral("discover")},
+        {QStringLiteral("discover"), QStringLiteral("sina"), QStringLiteral("n")},
+        {QStringLiteral("discover"), QStringLiteral("myspace"), QStringLiteral("n")},
+        {QStringLiteral("discover"), QStringLiteral("baidu"), QStringLiteral("a/b")},
+        {QStringLiteral("discover"), QStringLiteral("baidu"), QStringLiteral("n"),
+         QStringLiteral("x"), QStringLiteral("y")},
+        {QStringLiteral("discover"), QStringLiteral("--colour"), QStringLiteral("baidu"),
+         QStringLiteral("n")},
+        {QStringLiteral("discover"), QStringLiteral("baidu"), QStringLiteral("n"),
+         QStringLiteral("--dir")},
+    };
+    for (const QStringList& arguments : cases) {
+        EXPECT_EQ(Run(QStringList{QStringLiteral("--dir"), Dir()} + arguments), cli::kBadUsage)
+            << arguments.join(u' ').toStdString();
+        EXPECT_FALSE(Err().isEmpty());
+    }
+    EXPECT_EQ(server.TotalRequests(), 0);
+    EXPECT_TRUE(QDir(Dir()).isEmpty());
+}
+
+TEST_F(CliDiscoverTest, HelpListsTheCommandsAndEachCommandsUsage) {
+    EXPECT_EQ(Run({QStringLiteral("--help")}), cli::kDone);
+    EXPECT_TRUE(Out().contains(u"discover SERVICE NAME") || Out().contains(u"discover ["));
+    EXPECT_TRUE(Out().contains(u"--dir FOLDER"));
+    EXPECT_EQ(Run({QStringLiteral("discover"), QStringLiteral("--help")}), cli::kDone);
+    EXPECT_TRUE(Out().startsWith(u"usage: pellomar-cli")) << Out().toStdString();
+    EXPECT_TRUE(Out().contains(u"sohu"));
+}
+
+// The program itself, as a user runs it.
+class CliProgramTest : public CliDiscoverTest {
+protected:
+    QString Program() const {
+        return QCoreApplication::applicationDirPath() + u"/../src/pellomar-cli";
+    }
+
+    // Waits on the event loop: the fixture server answers from this thread.
+    int RunProgram(const QStringList& arguments) {
+        QProcess process;
+        QEventLoop loop;
+        QObject::connect(&process, &QProcess::finished, &loop, &QEventLoop::quit);
+        QObject::connect(&process, &QProcess::errorOccurred, &loop, &QEventLoop::quit);
+        QTimer::singleShot(60'000, &loop, &QEventLoop::quit);
+        process.start(Program(), arguments);
+        loop.exec();
+        errText = QString::fromUtf8(process.readAllStandardError());
+        if (process.state() != QProcess::NotRunning) {
+            process.kill();
+            process.waitForFinished();
+            return -1;
+        }
+        return process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    }
+
+    QString errText;
+};
+
+TEST_F(CliProgramTest, ProgramDiscoversThroughTheProxyAndReportsItsExitStatus) {
+    ASSERT_TRUE(QFile::exists(Program())) << "build pellomar-cli first";
+    const SampleBlog blog = ServeBlog();
+    EXPECT_EQ(RunProgram({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
+                          QStringLiteral("sina"), QStringLiteral("n"),
+                          sample::FirstPageAddress(blog)}),
+              0)
+        << errText.toStdString();
+    AppState reader(Dir());
+    EXPECT_EQ(ImportedRows(folder.filePath(QStringLiteral("n.ini")), reader),
+              ExpectedRows(blog));
+
+    EXPECT_EQ(RunProgram({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
+                          QStringLiteral("sina"), QStringLiteral("m"),
+                          QStringLiteral("http://blog.sina.com.cn/s/articlelist_5_0_1.html")}),
+              1);
+    EXPECT_TRUE(errText.contains(kNoArticlesFound));
+    EXPECT_EQ(RunProgram({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
+                          QStringLiteral("sina"), QStringLiteral("m")}),
+              2);
+    EXPECT_EQ(RunProgram({QStringLiteral("--help")}), 0);
+}
+
+} // namespace
+} // namespace pellomar
