@@ -108,11 +108,9 @@ bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return false;
-    if (file.write(bytes) != bytes.size()) {
-        file.cancelWriting();
-        file.commit();
+    // An unfinished save is discarded with its temporary file; the old file stays.
+    if (file.write(bytes) != bytes.size())
         return false;
-    }
     return file.commit();
 }
 
