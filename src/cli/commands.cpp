@@ -7,10 +7,12 @@ namespace pellomar::cli {
 
 // One line per command; each is defined in its command_<name>.cpp.
 const Command& DiscoverCommand();
+const Command& DownloadCommand();
 
 const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
         &DiscoverCommand(),
+        &DownloadCommand(),
     };
     return commands;
 }
