@@ -11,6 +11,7 @@
 #include <QHash>
 #include <QSet>
 #include <QTemporaryDir>
+#include <ctime>
 #include <gtest/gtest.h>
 #include <optional>
 
@@ -127,10 +128,12 @@ TEST_F(DiscoveryTest, ProgressCaptionsCountPagesOutOfTheQueueLength) {
     QStringList captions;
     QObject::connect(&state, &AppState::captionChanged, &state,
                      [&captions](const QString& text) { captions << text; });
-    server.AddDelay(sample::FirstPageAddress(blog), 200);
+    server.AddDelay(sample::FirstPageAddress(blog), 400);
     const long long wakeupsBefore = EventPulse::Instance().Wakeups();
+    const std::clock_t cpuBefore = std::clock();
 
     test::RunTask(Start(state, kSina, QStringLiteral("n"), sample::FirstPageAddress(blog)));
+    const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
 
     EXPECT_EQ(captions, (QStringList{QStringLiteral("正在查找文章.."),
                                      QStringLiteral("正在寻找文章...."),
@@ -143,8 +146,9 @@ TEST_F(DiscoveryTest, ProgressCaptionsCountPagesOutOfTheQueueLength) {
                                      QStringLiteral(
                                          "文章寻找完成，按“下载”开始下载，或者保存本次任务")}));
     // The first request is waited for asleep: no timers run here, so only its completion
-    // wakes the wait (a spinning poll would wake hundreds of times in 200 ms).
+    // wakes the wait, and the 400 ms of waiting cost next to no processor time.
     EXPECT_LE(EventPulse::Instance().Wakeups() - wakeupsBefore, 3);
+    EXPECT_LT(cpuMs, 60.0);
     EXPECT_EQ(state.table().ArticleCount(), 120);
 }
 
