@@ -8,11 +8,15 @@ namespace pellomar::cli {
 // One line per command; each is defined in its command_<name>.cpp.
 const Command& DiscoverCommand();
 const Command& DownloadCommand();
+const Command& ChmCommand();
+const Command& TxtCommand();
 
 const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
         &DiscoverCommand(),
         &DownloadCommand(),
+        &ChmCommand(),
+        &TxtCommand(),
     };
     return commands;
 }

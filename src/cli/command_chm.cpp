@@ -1,0 +1,75 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// chm: what "生成CHM" does, for a task that has been downloaded.
+#include "cli/command.h"
+#include "cli/packagingcommands.h"
+#include "cli/session.h"
+#include "download/filenames.h"
+#include "packaging/chmpacker.h"
+
+#include <QFileInfo>
+
+namespace pellomar::cli {
+
+namespace {
+
+QCoro::Task<int> RunChm(Context& context, QStringList arguments);
+
+} // namespace
+
+const Command& ChmCommand() {
+    static const Command command{
+        QStringLiteral("chm"), QStringLiteral("TASKFILE"),
+        QStringLiteral("pack a downloaded task into NAME.chm"),
+        QStringLiteral("TASKFILE is the task's .ini file; its task folder must hold a finished\n"
+                       "download. The CHM is made with chmcmd (Debian package fp-utils) and lands\n"
+                       "in the program folder; its path is printed.\n"
+                       "Exits with 1 when the task is not downloaded or the CHM was not made."),
+        &RunChm};
+    return command;
+}
+
+QString NotDownloadedProblem(Session& session) {
+    const AppState& state = session.state();
+    const QString folder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
+    if (folder.isEmpty())
+        return u"the task name cannot name a folder: " + state.taskName;
+    if (!QFileInfo(folder + QStringLiteral("/index.html")).isFile())
+        return u"the task " + state.taskName + u" is not downloaded yet (" + folder +
+               u" has no index.html); download it first";
+    return {};
+}
+
+QCoro::Task<bool> LoadDownloadedTask(Session& session, const QString& taskFile) {
+    if (!co_await session.ImportTaskFile(taskFile))
+        co_return false;
+    if (const QString problem = NotDownloadedProblem(session); !problem.isEmpty()) {
+        session.console().Error(problem);
+        co_return false;
+    }
+    co_return true;
+}
+
+namespace {
+
+QCoro::Task<int> RunChm(Context& context, QStringList arguments) {
+    const Command& command = ChmCommand();
+    if (arguments.size() != 1 || arguments[0].startsWith(u"--"))
+        co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
+    Session session(context);
+    co_await session.StartUp();
+    if (!co_await LoadDownloadedTask(session, arguments[0]))
+        co_return kNothingDone;
+    AppState& state = session.state();
+    const bool made = co_await MakeChm(state, false);
+    session.console().EndProgress();
+    if (!made) {
+        session.console().Error(state.Caption());
+        co_return kNothingDone;
+    }
+    session.console().Out(state.programFolder() + u'/' + state.taskName + u".chm");
+    co_return kDone;
+}
+
+} // namespace
+
+} // namespace pellomar::cli
