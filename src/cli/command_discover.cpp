@@ -19,8 +19,7 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments);
 
 const Command& DiscoverCommand() {
     static const Command command{
-        QStringLiteral("discover"),
-        QStringLiteral("[--no-pictures] SERVICE NAME [ADDRESS]"),
+        QStringLiteral("discover"), QStringLiteral("[--no-pictures] SERVICE NAME [ADDRESS]"),
         QStringLiteral("find a blog's articles and save the task as NAME.ini"),
         u"SERVICE is one of " + ServiceNames() +
             u".\n"

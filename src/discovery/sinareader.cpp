@@ -71,16 +71,17 @@ void QueueCategories(AppState& state, const QString& line) {
 }
 
 void QueueFavourites(AppState& state, const QString& line) {
-    const std::optional<int> count = ReadCount(
-        CutBetween(line, kFavourites + u"</a><em>(", QStringLiteral(")</em></"), 1));
+    const std::optional<int> count =
+        ReadCount(CutBetween(line, kFavourites + u"</a><em>(", QStringLiteral(")</em></"), 1));
     const qsizetype length = state.blogAddress.size();
     if (!count || length < 2)
         return;
     // "favourites" is one letter shorter than "articlelist": the address keeps "..._0_1.htm",
     // and its pages become "..._0" + k + ".html", which the service reads as page k.
-    const QString address = QString(state.blogAddress)
-                                .replace(QStringLiteral("articlelist"), QStringLiteral("favourites"))
-                                .left(length - 2);
+    const QString address =
+        QString(state.blogAddress)
+            .replace(QStringLiteral("articlelist"), QStringLiteral("favourites"))
+            .left(length - 2);
     AddSinaPages(state, *count, address);
 }
 

@@ -137,8 +137,7 @@ TEST_F(CliDiscoverTest, QuietPrintsNoProgressAndNoPicturesClearsTheFlag) {
               cli::kDone);
     EXPECT_EQ(Err(), QString());
     AppState reader(Dir());
-    EXPECT_EQ(ImportedRows(folder.filePath(QStringLiteral("n.ini")), reader).size(),
-              75 + 2);
+    EXPECT_EQ(ImportedRows(folder.filePath(QStringLiteral("n.ini")), reader).size(), 75 + 2);
     EXPECT_FALSE(reader.savePictures);
 }
 
@@ -232,14 +231,13 @@ protected:
 TEST_F(CliProgramTest, ProgramDiscoversThroughTheProxyAndReportsItsExitStatus) {
     ASSERT_TRUE(QFile::exists(Program())) << "build pellomar-cli first";
     const SampleBlog blog = ServeBlog();
-    EXPECT_EQ(RunProgram({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
-                          QStringLiteral("sina"), QStringLiteral("n"),
-                          sample::FirstPageAddress(blog)}),
-              0)
+    EXPECT_EQ(
+        RunProgram({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
+                    QStringLiteral("sina"), QStringLiteral("n"), sample::FirstPageAddress(blog)}),
+        0)
         << errText.toStdString();
     AppState reader(Dir());
-    EXPECT_EQ(ImportedRows(folder.filePath(QStringLiteral("n.ini")), reader),
-              ExpectedRows(blog));
+    EXPECT_EQ(ImportedRows(folder.filePath(QStringLiteral("n.ini")), reader), ExpectedRows(blog));
 
     EXPECT_EQ(RunProgram({QStringLiteral("--dir"), Dir(), QStringLiteral("discover"),
                           QStringLiteral("sina"), QStringLiteral("m"),

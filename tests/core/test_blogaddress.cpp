@@ -24,7 +24,8 @@ TEST(BlogAddress, SinaAndUnknownServicesHaveNoGeneratedAddress) {
 }
 
 TEST(BlogAddress, OnlySinaNamesAreCleanedAsTheyAreTyped) {
-    EXPECT_EQ(TaskNameAsTyped(kSina, QStringLiteral("我的 博客?<b>")), QStringLiteral("我的_博客_b"));
+    EXPECT_EQ(TaskNameAsTyped(kSina, QStringLiteral("我的 博客?<b>")),
+              QStringLiteral("我的_博客_b"));
     EXPECT_EQ(TaskNameAsTyped(kSohu, QStringLiteral("a b?")), QStringLiteral("a b?"));
 }
 

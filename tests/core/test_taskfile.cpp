@@ -4,10 +4,10 @@
 #include "platform/textstream.h"
 #include "support/runtask.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
-#include <QCoreApplication>
 #include <gtest/gtest.h>
 
 namespace pellomar {
@@ -33,14 +33,16 @@ QByteArray TaskFile(const QStringList& header, const QList<QStringList>& article
 }
 
 QStringList Article(int n, const QString& category) {
-    return {QString::number(n), u"标题" + QString::number(n), category,
-            u"blog_" + QString::number(n) + u".html", QStringLiteral("2011-08-21 10:20"),
+    return {QString::number(n),
+            u"标题" + QString::number(n),
+            category,
+            u"blog_" + QString::number(n) + u".html",
+            QStringLiteral("2011-08-21 10:20"),
             QStringLiteral("1")};
 }
 
 const QStringList kHeader = {QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html"),
-                             QStringLiteral("0"), QStringLiteral("旧任务"),
-                             QStringLiteral("True")};
+                             QStringLiteral("0"), QStringLiteral("旧任务"), QStringLiteral("True")};
 
 class TaskFileTest : public ::testing::Test {
 protected:
@@ -82,11 +84,11 @@ TEST_F(TaskFileTest, ExportWritesHeaderAndEightLinesPerArticleInCodePage936) {
     FillThree();
     ASSERT_TRUE(ExportTask(state));
     EXPECT_EQ(state.Caption(), QStringLiteral("我的博客.ini 导出成功! 放在程序目录"));
-    const QString expected = QStringLiteral(
-        "\r\nhttp://someone.blog.hexun.com\r\n2\r\n我的博客\r\nFalse\r\n\r\n\r\n"
-        "1\r\n第一篇\r\n甲\r\n1_d.html\r\n2011-08-21\r\n1\r\n\r\n\r\n"
-        "2\r\n第二篇\r\n乙\r\n2_d.html\r\n2011-08-20\r\n1\r\n\r\n\r\n"
-        "3\r\n第三篇\r\n甲\r\n3_d.html\r\n2011-08-19\r\n2\r\n\r\n\r\n");
+    const QString expected =
+        QStringLiteral("\r\nhttp://someone.blog.hexun.com\r\n2\r\n我的博客\r\nFalse\r\n\r\n\r\n"
+                       "1\r\n第一篇\r\n甲\r\n1_d.html\r\n2011-08-21\r\n1\r\n\r\n\r\n"
+                       "2\r\n第二篇\r\n乙\r\n2_d.html\r\n2011-08-20\r\n1\r\n\r\n\r\n"
+                       "3\r\n第三篇\r\n甲\r\n3_d.html\r\n2011-08-19\r\n2\r\n\r\n\r\n");
     EXPECT_EQ(ReadBytes(PathOf(QStringLiteral("我的博客.ini"))), EncodeCp936(expected));
     EXPECT_EQ(TaskFilePath(state), PathOf(QStringLiteral("我的博客.ini")));
 }
@@ -155,7 +157,8 @@ TEST_F(TaskFileTest, FlagIsReadWithoutRegardToLetterCase) {
           std::pair{QStringLiteral("TRUE"), true}, std::pair{QStringLiteral("True"), true}}) {
         QStringList header = kHeader;
         header[3] = flag;
-        WriteBytes(PathOf(QStringLiteral("f.ini")), TaskFile(header, {Article(1, QStringLiteral("a"))}));
+        WriteBytes(PathOf(QStringLiteral("f.ini")),
+                   TaskFile(header, {Article(1, QStringLiteral("a"))}));
         state.savePictures = !expected;
         ASSERT_TRUE(test::RunTask(ImportTask(state, PathOf(QStringLiteral("f.ini")))));
         EXPECT_EQ(state.savePictures, expected) << flag.toStdString();
@@ -163,7 +166,8 @@ TEST_F(TaskFileTest, FlagIsReadWithoutRegardToLetterCase) {
 }
 
 TEST_F(TaskFileTest, AFileThatLostItsTrailingBlankLinesKeepsItsLastArticle) {
-    QByteArray bytes = TaskFile(kHeader, {Article(1, QStringLiteral("a")), Article(2, QStringLiteral("b"))});
+    QByteArray bytes =
+        TaskFile(kHeader, {Article(1, QStringLiteral("a")), Article(2, QStringLiteral("b"))});
     bytes.chop(4);
     WriteBytes(PathOf(QStringLiteral("t.ini")), bytes);
     ASSERT_TRUE(test::RunTask(ImportTask(state, PathOf(QStringLiteral("t.ini")))));
@@ -190,8 +194,10 @@ TEST_F(TaskFileTest, MalformedFilesAreRefusedAndTheCurrentTaskStaysAsItWas) {
         {"service beyond 4", withHeader(1, QStringLiteral("5"))},
         {"service not a number", withHeader(1, QStringLiteral("新浪"))},
         {"flag neither True nor False", withHeader(3, QStringLiteral("Yes"))},
-        {"a block one line short", TaskFile(kHeader, {Article(1, QStringLiteral("a")), shortArticle})},
-        {"a block one line long", TaskFile(kHeader, {longArticle, Article(3, QStringLiteral("a"))})},
+        {"a block one line short",
+         TaskFile(kHeader, {Article(1, QStringLiteral("a")), shortArticle})},
+        {"a block one line long",
+         TaskFile(kHeader, {longArticle, Article(3, QStringLiteral("a"))})},
         {"bytes that are no GBK", good + "\x81\x20\r\n"},
         {"four-byte GB18030", TaskFile(kHeader, {}) + "\x81\x30\x81\x30\r\n"},
         {"line feeds only", QByteArray(good).replace("\r\n", "\n")},

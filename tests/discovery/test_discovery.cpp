@@ -112,8 +112,7 @@ TEST_F(DiscoveryTest, FullBlogFillsEveryArticleWithItsCategoryAndOrdinal) {
     EXPECT_EQ(state.table().Categories().names[3], QStringLiteral("博文收藏"));
     EXPECT_EQ(state.table().Categories().names[4], QStringLiteral("全部博文"));
     EXPECT_EQ(state.table().Categories().counts[4], 7);
-    EXPECT_EQ(state.Caption(),
-              QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
+    EXPECT_EQ(state.Caption(), QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
     EXPECT_EQ(state.Buttons(), (std::array<bool, 6>{true, true, false, true, true, true}));
     EXPECT_EQ(state.statusLog().Selected(), state.statusLog().Count() - 1);
 }
@@ -135,16 +134,12 @@ TEST_F(DiscoveryTest, ProgressCaptionsCountPagesOutOfTheQueueLength) {
     test::RunTask(Start(state, kSina, QStringLiteral("n"), sample::FirstPageAddress(blog)));
     const double cpuMs = 1000.0 * double(std::clock() - cpuBefore) / CLOCKS_PER_SEC;
 
-    EXPECT_EQ(captions, (QStringList{QStringLiteral("正在查找文章.."),
-                                     QStringLiteral("正在寻找文章...."),
-                                     QStringLiteral("查找文章：1页/6页"),
-                                     QStringLiteral("查找文章：2页/6页"),
-                                     QStringLiteral("查找文章：3页/6页"),
-                                     QStringLiteral("查找文章：4页/6页"),
-                                     QStringLiteral("查找文章：5页/6页"),
-                                     QStringLiteral("查找文章：6页/6页"),
-                                     QStringLiteral(
-                                         "文章寻找完成，按“下载”开始下载，或者保存本次任务")}));
+    EXPECT_EQ(captions,
+              (QStringList{QStringLiteral("正在查找文章.."), QStringLiteral("正在寻找文章...."),
+                           QStringLiteral("查找文章：1页/6页"), QStringLiteral("查找文章：2页/6页"),
+                           QStringLiteral("查找文章：3页/6页"), QStringLiteral("查找文章：4页/6页"),
+                           QStringLiteral("查找文章：5页/6页"), QStringLiteral("查找文章：6页/6页"),
+                           QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务")}));
     // The first request is waited for asleep: no timers run here, so only its completion
     // wakes the wait, and the 400 ms of waiting cost next to no processor time.
     EXPECT_LE(EventPulse::Instance().Wakeups() - wakeupsBefore, 3);

@@ -46,14 +46,15 @@ QString FavouritesLine(int count) {
 
 QString HeadingLine(const QString& name, int count) {
     const QString shown = name + u"<em>(" + QString::number(count) + u")</em>";
-    return u"            <span comp_title=\"" + shown + u"\" class=\"title\">" + shown +
-           u"</span>";
+    return u"            <span comp_title=\"" + shown + u"\" class=\"title\">" + shown + u"</span>";
 }
 
 QString FirstPage(Shape shape, const QList<MenuCategory>& categories, int favourites, int all) {
-    return QStringList{QStringLiteral("<html><body>"), MenuLine(shape, all, categories),
+    return QStringList{QStringLiteral("<html><body>"),
+                       MenuLine(shape, all, categories),
                        QStringLiteral("<div class=\"SG_j_line\"></div>"),
-                       FavouritesLine(favourites), QStringLiteral("</ul>"),
+                       FavouritesLine(favourites),
+                       QStringLiteral("</ul>"),
                        HeadingLine(QStringLiteral("全部博文"), all),
                        QStringLiteral("</body></html>")}
         .join(u'\n');
@@ -120,9 +121,8 @@ TEST_F(SinaReaderTest, QueuesCategoryThenFavouritesThenAllArticlePagesInPageOrde
 }
 
 TEST_F(SinaReaderTest, EveryCategoryOfTheMenuIsQueuedOnceAndTheAllArticlesEntryNever) {
-    const QList<MenuCategory> categories = {{7, QStringLiteral("一"), 1},
-                                            {3, QStringLiteral("二"), 0},
-                                            {5, QStringLiteral("三"), 51}};
+    const QList<MenuCategory> categories = {
+        {7, QStringLiteral("一"), 1}, {3, QStringLiteral("二"), 0}, {5, QStringLiteral("三"), 51}};
     for (Shape shape : {Shape::Clean, Shape::Real}) {
         state.statusLog().Clear();
         // No heading line: only the menu counts.
@@ -142,8 +142,10 @@ TEST_F(SinaReaderTest, FavouritePagesFollowTheShortenedFavouritesAddress) {
 TEST_F(SinaReaderTest, UnreadableCountsQueueNothingAndTheOtherTestsStillRun) {
     QString menu = MenuLine(Shape::Clean, 9, {{1, QStringLiteral("甲"), 4}});
     menu.replace(QStringLiteral("(4)"), QStringLiteral("(四)"));
-    ReadSinaCounts(state, menu + u'\n' + FavouritesLine(0).replace(QStringLiteral("(0)"), QStringLiteral("(x)")) + u'\n' +
-                              HeadingLine(QStringLiteral("全部博文"), 9));
+    ReadSinaCounts(state,
+                   menu + u'\n' +
+                       FavouritesLine(0).replace(QStringLiteral("(0)"), QStringLiteral("(x)")) +
+                       u'\n' + HeadingLine(QStringLiteral("全部博文"), 9));
     EXPECT_EQ(Queue(), QStringList{kFirstPage});
 }
 
@@ -160,7 +162,8 @@ TEST_F(SinaReaderTest, RealFirstPageQueuesItsOnlyCategoryBeforeTheTenAllArticleP
 }
 
 TEST_F(SinaReaderTest, RealListPageReadsItsElevenArticlesWithTitlesAndDates) {
-    QFile file(QStringLiteral(PELLOMAR_REAL_PAGES "/sina/articlelist_1088730470_0_3-lastpage.html"));
+    QFile file(
+        QStringLiteral(PELLOMAR_REAL_PAGES "/sina/articlelist_1088730470_0_3-lastpage.html"));
     ASSERT_TRUE(file.open(QIODevice::ReadOnly));
     const QString text = DecodeBytes(file.readAll(), QStringLiteral("UTF-8"));
 
@@ -174,10 +177,10 @@ TEST_F(SinaReaderTest, RealListPageReadsItsElevenArticlesWithTitlesAndDates) {
 
     ReadSinaListPage(state, DecodeCharRefs(text));
     ASSERT_EQ(state.table().ArticleCount(), 11);
-    EXPECT_EQ(Row(1), (QStringList{QStringLiteral("[转载]在Linux_ndash_Ubuntu环境下Apache以FastCG"),
-                                   QStringLiteral("全部博文"),
-                                   QStringLiteral("blog_40e4b5660100sser.html"),
-                                   QStringLiteral("2011-08-02 19:16"), QStringLiteral("1")}));
+    EXPECT_EQ(Row(1),
+              (QStringList{QStringLiteral("[转载]在Linux_ndash_Ubuntu环境下Apache以FastCG"),
+                           QStringLiteral("全部博文"), QStringLiteral("blog_40e4b5660100sser.html"),
+                           QStringLiteral("2011-08-02 19:16"), QStringLiteral("1")}));
     EXPECT_EQ(Row(11)[4], QStringLiteral("11"));
 }
 
@@ -193,10 +196,10 @@ TEST_F(SinaReaderTest, CategoryPagesAddEveryRowAndAllArticlePagesOnlyUnseenOnes)
     ReadSinaListPage(state, ListPage(QStringLiteral("全部博文"), 3, {a, b, c}));
 
     ASSERT_EQ(state.table().ArticleCount(), 4);
-    EXPECT_EQ(Row(1), (QStringList{QStringLiteral("第一_篇"), QStringLiteral("读书"),
-                                   a.link, a.date, QStringLiteral("1")}));
-    EXPECT_EQ(Row(2), (QStringList{QStringLiteral("第一_篇"), QStringLiteral("读书"),
-                                   a.link, a.date, QStringLiteral("2")}));
+    EXPECT_EQ(Row(1), (QStringList{QStringLiteral("第一_篇"), QStringLiteral("读书"), a.link,
+                                   a.date, QStringLiteral("1")}));
+    EXPECT_EQ(Row(2), (QStringList{QStringLiteral("第一_篇"), QStringLiteral("读书"), a.link,
+                                   a.date, QStringLiteral("2")}));
     EXPECT_EQ(Row(3)[1], QStringLiteral("读书"));
     EXPECT_EQ(Row(4), (QStringList{c.title, QStringLiteral("全部博文"), c.link, c.date,
                                    QStringLiteral("1")}));
@@ -215,11 +218,11 @@ TEST_F(SinaReaderTest, FavouritesAreNeverFiltered) {
 
 TEST_F(SinaReaderTest, MissingPiecesAreStoredInTheirNotFoundForm) {
     // Two articles but one time: the second pairs with nothing. No heading at all.
-    QString page = ListPage(QStringLiteral("x"), 1,
-                            {{QStringLiteral("甲"), QStringLiteral("blog_1.html"),
-                              QStringLiteral("2011-01-01 00:00")},
-                             {QStringLiteral("乙"), QStringLiteral("blog_2.html"),
-                              QStringLiteral("2011-01-02 00:00")}});
+    QString page = ListPage(
+        QStringLiteral("x"), 1,
+        {{QStringLiteral("甲"), QStringLiteral("blog_1.html"), QStringLiteral("2011-01-01 00:00")},
+         {QStringLiteral("乙"), QStringLiteral("blog_2.html"),
+          QStringLiteral("2011-01-02 00:00")}});
     page.remove(page.indexOf(u"<span comp_title"), page.indexOf(u'\n') + 1);
     page.remove(page.lastIndexOf(u"<span class=\"atc_tm"), page.size());
     ReadSinaListPage(state, page);
@@ -233,10 +236,10 @@ TEST_F(SinaReaderTest, MissingPiecesAreStoredInTheirNotFoundForm) {
 TEST_F(SinaReaderTest, RefusedRowsBecomeStatusLinesAndReadingGoesOn) {
     // 502 categories of one article each: only the last is refused.
     for (int i = 0; i < 502; ++i)
-        ReadSinaListPage(state, ListPage(u"类" + QString::number(i), 1,
-                                         {{QStringLiteral("t"),
-                                           u"blog_" + QString::number(i) + u".html",
-                                           QStringLiteral("d")}}));
+        ReadSinaListPage(state,
+                         ListPage(u"类" + QString::number(i), 1,
+                                  {{QStringLiteral("t"), u"blog_" + QString::number(i) + u".html",
+                                    QStringLiteral("d")}}));
     EXPECT_EQ(state.table().ArticleCount(), 501);
     ASSERT_EQ(state.statusLog().Count(), 1);
     EXPECT_TRUE(state.statusLog().Line(0).contains(u"类501"));
