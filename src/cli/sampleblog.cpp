@@ -34,21 +34,20 @@ constexpr std::array kKinds{"随笔", "杂记", "小记", "札记", "感怀", "�
                             "漫谈", "日记", "散记", "闲话", "见闻", "拾遗"};
 constexpr std::array kTails{"写给多年以后的自己", "一个人的慢时光", "那些回不去的日子",
                             "关于远方的几句闲话"};
-constexpr std::array kCategoryNames{"读书笔记", "旅行游记", "摄影", "美食", "电影",
-                                    "音乐", "工作", "生活点滴", "杂谈", "技术",
-                                    "诗词", "家人", "往事", "心情", "转载"};
+constexpr std::array kCategoryNames{"读书笔记", "旅行游记", "摄影",     "美食", "电影",
+                                    "音乐",     "工作",     "生活点滴", "杂谈", "技术",
+                                    "诗词",     "家人",     "往事",     "心情", "转载"};
 constexpr std::array kNicks{"青衫客", "半亩方塘", "听雨轩主", "南山石", "木子李"};
-constexpr std::array kSentences{
-    "今天的天气很好，窗外的梧桐叶子在风里轻轻地摇。",
-    "翻出一本旧书，扉页上还留着当年写下的几行字。",
-    "傍晚沿着河边走了很久，想起了许多已经模糊的事情。",
-    "朋友说，日子过得快，是因为心里装的东西太多。",
-    "泡一壶茶，听一段老歌，什么也不想，就很好。",
-    "有些路只能一个人走，有些话只能说给自己听。",
-    "街角那家面馆还在，味道却和记忆里不太一样了。",
-    "记下这些零碎的念头，免得以后连它们也忘了。",
-    "雨下了一整夜，早上起来，院子里的花开了两朵。",
-    "火车经过一片麦田，阳光落在上面，金黄一片。"};
+constexpr std::array kSentences{"今天的天气很好，窗外的梧桐叶子在风里轻轻地摇。",
+                                "翻出一本旧书，扉页上还留着当年写下的几行字。",
+                                "傍晚沿着河边走了很久，想起了许多已经模糊的事情。",
+                                "朋友说，日子过得快，是因为心里装的东西太多。",
+                                "泡一壶茶，听一段老歌，什么也不想，就很好。",
+                                "有些路只能一个人走，有些话只能说给自己听。",
+                                "街角那家面馆还在，味道却和记忆里不太一样了。",
+                                "记下这些零碎的念头，免得以后连它们也忘了。",
+                                "雨下了一整夜，早上起来，院子里的花开了两朵。",
+                                "火车经过一片麦田，阳光落在上面，金黄一片。"};
 
 QString Text(const char* utf8) {
     return QString::fromUtf8(utf8);
@@ -67,10 +66,9 @@ QString PictureTag(const QString& articleId, const QString& title, const QString
     const QString alt = EscapeHtml(title);
     return u"<p><a href=\"http://photo.blog.sina.com.cn/showpic.html#blogid=" + articleId +
            u"&url=" + original + u"\" TARGET=\"_blank\"><img src=\"http://" +
-           QString::fromLatin1(hosts::kSinaStatic) +
-           u"/blog7style/images/common/sg_trans.gif\" " +
-           (blankBeforeEquals ? u"real_src =\"" : u"real_src=\"") + address + u"\"  ALT=\"" +
-           alt + u"\"  TITLE=\"" + alt + u"\" /></A><br />\n<br /></P>\n";
+           QString::fromLatin1(hosts::kSinaStatic) + u"/blog7style/images/common/sg_trans.gif\" " +
+           (blankBeforeEquals ? u"real_src =\"" : u"real_src=\"") + address + u"\"  ALT=\"" + alt +
+           u"\"  TITLE=\"" + alt + u"\" /></A><br />\n<br /></P>\n";
 }
 
 // One article (of this blog or, for favourites, of another): id, title, body, pictures.
@@ -103,8 +101,8 @@ SampleArticle MakeArticle(Random& random, quint32 ownerUid, quint64 serial, int 
         }
         if (p < pictureCount) {
             ++pictureCounter;
-            const QString host = u"http://s" + QString::number(1 + random.Below(16)) +
-                                 u".sinaimg.cn/";
+            const QString host =
+                u"http://s" + QString::number(1 + random.Below(16)) + u".sinaimg.cn/";
             const quint64 key = (quint64(pictureCounter) << 32) | (random.Next() & 0xffffffffu);
             const QString name = UidHex(ownerUid) + u'g' +
                                  QString::number(key, 16).rightJustified(12, u'0').right(12);
@@ -137,8 +135,7 @@ QList<SampleArticle> DistinctInCategory(const SampleBlog& blog, const SampleCate
 }
 
 // A category's list pages; the duplicated link shows twice on its first page.
-QList<QList<SampleArticle>> CategoryPages(const SampleBlog& blog,
-                                          const SampleCategory& category) {
+QList<QList<SampleArticle>> CategoryPages(const SampleBlog& blog, const SampleCategory& category) {
     QList<QList<SampleArticle>> pages = Chunk(DistinctInCategory(blog, category));
     QList<SampleArticle>& first = pages.first();
     for (qsizetype i = 0; i < first.size() && !blog.duplicatedLink.isEmpty(); ++i) {
@@ -173,8 +170,8 @@ SampleBlog GenerateSampleBlog(const SampleOptions& options) {
     blog.title = blog.nick + u"的博客";
     blog.menuShape = options.menuShape;
 
-    const int categoryTotal = std::max(0, options.categoryCount) +
-                              std::max(0, options.emptyCategoryCount);
+    const int categoryTotal =
+        std::max(0, options.categoryCount) + std::max(0, options.emptyCategoryCount);
     const int nameOffset = random.Below(int(kCategoryNames.size()));
     for (int c = 0; c < categoryTotal; ++c) {
         QString name = Text(kCategoryNames[(nameOffset + c) % kCategoryNames.size()]);
@@ -190,9 +187,8 @@ SampleBlog GenerateSampleBlog(const SampleOptions& options) {
     int pictureCounter = 0;
     for (int i = 0; i < count; ++i) {
         const quint64 serial = 20'000 + quint64(count - 1 - i) * 37 + quint64(random.Below(30));
-        SampleArticle article = MakeArticle(random, blog.uid, serial, i,
-                                            std::max(0, options.picturesPerArticle),
-                                            pictureCounter);
+        SampleArticle article = MakeArticle(
+            random, blog.uid, serial, i, std::max(0, options.picturesPerArticle), pictureCounter);
         if (i < categorised && options.categoryCount > 0) {
             const int c = i < options.categoryCount ? i : random.Below(options.categoryCount);
             article.category = blog.categories[c].name;
@@ -273,29 +269,28 @@ QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog) {
 
     const QList<QList<SampleArticle>> all = Chunk(blog.articles);
     for (int k = 0; k < all.size(); ++k) {
-        ListPageView view{ListPageView::Kind::AllArticles, nullptr, k + 1, int(all.size()),
-                          all[k]};
+        ListPageView view{ListPageView::Kind::AllArticles, nullptr, k + 1, int(all.size()), all[k]};
         pages.insert(AllArticlesPageAddress(blog, k + 1), HtmlResponse(RenderListPage(blog, view)));
     }
     for (const SampleCategory& category : blog.categories) {
         const QList<QList<SampleArticle>> listed = CategoryPages(blog, category);
         for (int k = 0; k < listed.size(); ++k) {
-            ListPageView view{ListPageView::Kind::Category, &category, k + 1,
-                              int(listed.size()), listed[k]};
+            ListPageView view{ListPageView::Kind::Category, &category, k + 1, int(listed.size()),
+                              listed[k]};
             pages.insert(CategoryPageAddress(blog, category, k + 1),
                          HtmlResponse(RenderListPage(blog, view)));
         }
     }
     const QList<QList<SampleArticle>> favourites = Chunk(blog.favourites);
     for (int k = 0; k < favourites.size(); ++k) {
-        ListPageView view{ListPageView::Kind::Favourites, nullptr, k + 1,
-                          int(favourites.size()), favourites[k]};
+        ListPageView view{ListPageView::Kind::Favourites, nullptr, k + 1, int(favourites.size()),
+                          favourites[k]};
         const LoopbackServer::Response page = HtmlResponse(RenderListPage(blog, view));
         const QString address = FavouritesPageAddress(blog, k + 1);
         pages.insert(address, page);
         // The service reads the page number as a number, so "_01" is page 1 as well.
-        pages.insert(address.left(address.lastIndexOf(u'_') + 1) + u'0' +
-                         QString::number(k + 1) + u".html",
+        pages.insert(address.left(address.lastIndexOf(u'_') + 1) + u'0' + QString::number(k + 1) +
+                         u".html",
                      page);
     }
 

@@ -61,11 +61,11 @@ struct SampleArticle {
 
 struct SampleBlog {
     quint32 uid = 0;
-    QString nick;  // the blog owner's name, shown in page titles
-    QString title; // the blog's title
-    QList<SampleCategory> categories;  // in menu order
-    QList<SampleArticle> articles;     // newest first: the all-articles order
-    QList<SampleArticle> favourites;   // articles of other blogs, newest first
+    QString nick;                     // the blog owner's name, shown in page titles
+    QString title;                    // the blog's title
+    QList<SampleCategory> categories; // in menu order
+    QList<SampleArticle> articles;    // newest first: the all-articles order
+    QList<SampleArticle> favourites;  // articles of other blogs, newest first
     MenuShape menuShape = MenuShape::Real;
     // A link listed twice in a row on the first page of its category, or empty.
     QString duplicatedLink;
@@ -73,7 +73,7 @@ struct SampleBlog {
 
 struct SampleOptions {
     int articleCount = 120;
-    int categoryCount = 4;     // categories holding articles
+    int categoryCount = 4;      // categories holding articles
     int emptyCategoryCount = 0; // further categories with "(0)" articles, listed last
     int uncategorisedCount = 0; // articles that no category lists (the oldest ones)
     int picturesPerArticle = 2;

@@ -40,7 +40,8 @@ QString CategoryAddress(const SampleBlog& blog, int id) {
            u"_1.html";
 }
 
-constexpr char kHead[] = R"(<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Transitional//EN" "http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd">
+constexpr char kHead[] =
+    R"(<!DOCTYPE html PUBLIC "-//W3C//DTD XHTML 1.0 Transitional//EN" "http://www.w3.org/TR/xhtml1/DTD/xhtml1-transitional.dtd">
 <html xmlns="http://www.w3.org/1999/xhtml">
 <head>
 <meta http-equiv="Content-Type" content="text/html; charset=utf-8" />
@@ -155,7 +156,8 @@ constexpr char kListTop[] = R"(	<!--第二列start-->
 			<!-- 列表 START -->
 )";
 
-constexpr char kArticleCell[] = R"(								<div class="articleCell SG_j_linedot1">
+constexpr char kArticleCell[] =
+    R"(								<div class="articleCell SG_j_linedot1">
 						<p class="atc_main SG_dot">
 							<span class="atc_ic_f"></span>
 							<span class="atc_title">
@@ -171,7 +173,8 @@ constexpr char kArticleCell[] = R"(								<div class="articleCell SG_j_linedot1
 					</div>
 )";
 
-constexpr char kFavouriteCell[] = R"(								<li class="SG_j_linedot1">
+constexpr char kFavouriteCell[] =
+    R"(								<li class="SG_j_linedot1">
 								<div class="text"><a title="@TITLE@" target="_blank" href="http://blog.sina.com.cn/s/@LINK@">@SHORT@</a></div>
 								<div class="SG_txtc">作者：@OWNER@</div>
 								<div class="time SG_txtc">@DATE@</div></li>
@@ -263,6 +266,12 @@ constexpr char kGoneBody[] = R"(	<div id="column_2" class="SG_colW73">
 	</div>
 )";
 
+constexpr char kPager[] = R"(						<div class="SG_page">
+						<ul class="SG_pages">
+							@ITEMS@&nbsp&nbsp<span style='color:#888888;'>共@COUNT@页</span>						</ul>
+					</div>
+)";
+
 QString ShortTitle(const QString& title) {
     // The list shows long titles cut, with an ellipsis; the title attribute keeps them.
     constexpr int kShown = 16;
@@ -276,14 +285,13 @@ QString MenuEntry(const char* pattern, const QString& href, const QString& name,
 }
 
 QString Menu(const SampleBlog& blog, const ListPageView& view) {
-    const char* current =
-        blog.menuShape == MenuShape::Real ? kMenuCurrentReal : kMenuCurrentClean;
+    const char* current = blog.menuShape == MenuShape::Real ? kMenuCurrentReal : kMenuCurrentClean;
     const bool allCurrent = view.kind == ListPageView::Kind::AllArticles;
     QString menu = MenuEntry(allCurrent ? current : kMenuLink, CategoryAddress(blog, 0),
                              QStringLiteral("全部博文"), int(blog.articles.size()));
     for (const SampleCategory& category : blog.categories) {
-        const bool isCurrent = view.kind == ListPageView::Kind::Category &&
-                               view.category && view.category->id == category.id;
+        const bool isCurrent = view.kind == ListPageView::Kind::Category && view.category &&
+                               view.category->id == category.id;
         menu += MenuEntry(isCurrent ? current : kMenuLink, CategoryAddress(blog, category.id),
                           EscapeHtml(category.name), CategoryCount(blog, category));
     }
@@ -304,16 +312,14 @@ QString Pager(const QString& pageOneAddress, int page, int pageCount) {
         if (k == page)
             items += u"<li class=\"SG_pgon\" title=\"当前所在页\">" + QString::number(k) + u"</li>";
         else
-            items += u"<li><a href=\"" + address(k) + u"\" title=\"跳转至第 " +
-                     QString::number(k) + u" 页\">" + QString::number(k) + u"</a></li>";
+            items += u"<li><a href=\"" + address(k) + u"\" title=\"跳转至第 " + QString::number(k) +
+                     u" 页\">" + QString::number(k) + u"</a></li>";
     }
     if (page < pageCount)
         items += u"<li class=\"SG_pgnext\"><a href=\"" + address(page + 1) +
                  u"\" title=\"跳转至第 " + QString::number(page + 1) +
                  u" 页\">下一页&nbsp;&gt;</a></li>";
-    return u"						<div class=\"SG_page\">\n						<ul class=\"SG_pages\">\n							" +
-           items + u"&nbsp&nbsp<span style='color:#888888;'>共" + QString::number(pageCount) +
-           u"页</span>						</ul>\n					</div>\n";
+    return Fill(kPager, {{"@ITEMS@", items}, {"@COUNT@", QString::number(pageCount)}});
 }
 
 QString PageHead(const SampleBlog& blog, const QString& pageTitle, const char* css) {
@@ -360,9 +366,9 @@ QString RenderListPage(const SampleBlog& blog, const ListPageView& view) {
 
     const bool favouritesCurrent = view.kind == ListPageView::Kind::Favourites;
     const QString favouritesEntry = MenuEntry(
-        favouritesCurrent ? (blog.menuShape == MenuShape::Real ? kMenuCurrentReal
-                                                               : kMenuCurrentClean)
-                          : kMenuLink,
+        favouritesCurrent
+            ? (blog.menuShape == MenuShape::Real ? kMenuCurrentReal : kMenuCurrentClean)
+            : kMenuLink,
         FavouritesPageAddress(blog, 1), QStringLiteral("博文收藏"), int(blog.favourites.size()));
 
     QString cells;
@@ -375,11 +381,11 @@ QString RenderListPage(const SampleBlog& blog, const ListPageView& view) {
                                            {"@DATE@", entry.date}});
             continue;
         }
-        const QString icon =
-            entry.pictures.isEmpty()
-                ? QString()
-                : u"<img class=\"SG_icon SG_icon18\" src=\"" + TransparentGif() +
-                      u"\" width=\"15\" height=\"15\" title=\"此博文包含图片\" align=\"absmiddle\" />";
+        const QString icon = entry.pictures.isEmpty()
+                                 ? QString()
+                                 : u"<img class=\"SG_icon SG_icon18\" src=\"" + TransparentGif() +
+                                       u"\" width=\"15\" height=\"15\" title=\"此博文包含图片\" "
+                                       u"align=\"absmiddle\" />";
         cells += Fill(kArticleCell, {{"@TITLE@", EscapeHtml(entry.title)},
                                      {"@LINK@", entry.link},
                                      {"@SHORT@", ShortTitle(entry.title)},
@@ -400,7 +406,8 @@ QString RenderArticlePage(const SampleBlog& blog, const SampleArticle& article) 
     for (const SampleCategory& category : blog.categories) {
         if (category.name != article.category)
             continue;
-        classCell = u"											<span class=\"SG_txtb\">分类：</span>\n"
+        classCell = u"										"
+                    u"	<span class=\"SG_txtb\">分类：</span>\n"
                     u"						<a target=\"_blank\" href=\"" +
                     CategoryAddress(blog, category.id) + u"\">" + EscapeHtml(category.name) +
                     u"</a>\n";
@@ -418,11 +425,13 @@ QString RenderArticlePage(const SampleBlog& blog, const SampleArticle& article) 
         if (blog.articles[i].link == article.link)
             index = i;
     if (index > 0)
-        neighbours += u"							<div><span class=\"SG_txtb\">前一篇：</span><a href=\"http://" +
+        neighbours += u"							<div><span "
+                      u"class=\"SG_txtb\">前一篇：</span><a href=\"http://" +
                       Host() + u"/s/" + blog.articles[index - 1].link + u"\">" +
                       EscapeHtml(blog.articles[index - 1].title) + u"</a></div>\n";
     if (index >= 0 && index + 1 < blog.articles.size())
-        neighbours += u"							<div><span class=\"SG_txtb\">后一篇：</span><a href=\"http://" +
+        neighbours += u"							<div><span "
+                      u"class=\"SG_txtb\">后一篇：</span><a href=\"http://" +
                       Host() + u"/s/" + blog.articles[index + 1].link + u"\">" +
                       EscapeHtml(blog.articles[index + 1].title) + u"</a></div>\n";
 

@@ -163,7 +163,8 @@ TEST_F(LoopbackServerTest, RequestArrivingInPiecesIsReadWhole) {
     EXPECT_EQ(server.TotalRequests(), 0) << "half a request must not be answered";
     raw.Write(request.mid(35));
     // A body announced by Content-Length, split across writes, then nothing more.
-    raw.Write("POST " + Address(2).toUtf8() + " HTTP/1.1\r\nHost: x\r\nContent-Length: 11\r\n\r\nhello");
+    raw.Write("POST " + Address(2).toUtf8() +
+              " HTTP/1.1\r\nHost: x\r\nContent-Length: 11\r\n\r\nhello");
     QTest::qWait(30);
     raw.Write(" world");
     const QList<QByteArray> responses = raw.Responses(2);

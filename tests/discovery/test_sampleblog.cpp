@@ -76,9 +76,9 @@ TEST(SampleBlog, FirstPageMenuLineHasTheRealShape) {
     const int menu = LineOf(lines, QStringLiteral("<strong>全部博文</strong>"));
     ASSERT_GE(menu, 0);
     const QString& line = lines[menu];
-    EXPECT_TRUE(line.contains(QStringLiteral(
-        "<strong>全部博文</strong><em>(120)</em></span></div>         "
-        "<div class=\"menuCell_bot\"></div> </li>")));
+    EXPECT_TRUE(
+        line.contains(QStringLiteral("<strong>全部博文</strong><em>(120)</em></span></div>         "
+                                     "<div class=\"menuCell_bot\"></div> </li>")));
     // The current entry does not end in "</div></li>", so it shares the first piece with the
     // first category; the last piece is what follows the last entry.
     const QStringList pieces = line.split(QStringLiteral("</div></li>"));
@@ -103,9 +103,9 @@ TEST(SampleBlog, FirstPageMenuLineHasTheRealShape) {
 
     const int favourites = LineOf(lines, QStringLiteral("博文收藏</a><em>"));
     ASSERT_GT(favourites, menu);
-    EXPECT_EQ(Between(lines[favourites], QStringLiteral("博文收藏</a><em>("),
-                      QStringLiteral(")</em></")),
-              QStringLiteral("3"));
+    EXPECT_EQ(
+        Between(lines[favourites], QStringLiteral("博文收藏</a><em>("), QStringLiteral(")</em></")),
+        QStringLiteral("3"));
 
     const int heading = LineOf(lines, QStringLiteral("comp_title=\"全部博文"));
     ASSERT_GT(heading, favourites);
@@ -146,10 +146,12 @@ TEST(SampleBlog, ListPagesShowFiftyEntriesThatTheReaderPatternsPairUp) {
                   QStringLiteral("全部博文"));
         for (int i = 0; i < found.size(); ++i) {
             const SampleArticle& article = blog.articles[(k - 1) * 50 + i];
-            EXPECT_EQ(Between(found[i], QStringLiteral("<a title=\""), QStringLiteral("\" target=")),
-                      article.title);
-            EXPECT_EQ(Between(dates[i], QStringLiteral("atc_tm SG_txtc\">"), QStringLiteral("</span>")),
-                      article.date);
+            EXPECT_EQ(
+                Between(found[i], QStringLiteral("<a title=\""), QStringLiteral("\" target=")),
+                article.title);
+            EXPECT_EQ(
+                Between(dates[i], QStringLiteral("atc_tm SG_txtc\">"), QStringLiteral("</span>")),
+                article.date);
             links.append(Between(found[i], kSinaPrefix, QStringLiteral("\">")));
         }
     }
@@ -219,7 +221,8 @@ TEST(SampleBlog, FavouritesPagesMatchTheFavouritesPatterns) {
     const QString text = Page(pages, FavouritesPageAddress(blog, 1));
     EXPECT_TRUE(text.contains(QStringLiteral("<strong>博文收藏</strong><em>(")));
 
-    const QStringList titles = Matches(QStringLiteral("class=#text#><a title=#.*# target=#_blank"), text);
+    const QStringList titles =
+        Matches(QStringLiteral("class=#text#><a title=#.*# target=#_blank"), text);
     const QStringList times = Matches(QStringLiteral("class=#time SG_txtc#>.*</div></li>"), text);
     const QStringList links =
         Matches(QStringLiteral("http://blog.sina.com.cn/s/blog_.*.html#>"), text);
@@ -231,8 +234,9 @@ TEST(SampleBlog, FavouritesPagesMatchTheFavouritesPatterns) {
         EXPECT_EQ(Between(links[i], kSinaPrefix, QStringLiteral("\">")), favourite.link);
         EXPECT_EQ(Between(titles[i], QStringLiteral("<a title=\""), QStringLiteral("\" target=")),
                   favourite.title);
-        EXPECT_EQ(Between(times[i], QStringLiteral("time SG_txtc\">"), QStringLiteral("</div></li>")),
-                  favourite.date);
+        EXPECT_EQ(
+            Between(times[i], QStringLiteral("time SG_txtc\">"), QStringLiteral("</div></li>")),
+            favourite.date);
         EXPECT_TRUE(favourite.date.startsWith(u'(') && favourite.date.endsWith(u')'));
         EXPECT_TRUE(pages.contains(ArticlePageAddress(favourite)));
     }

@@ -66,13 +66,19 @@ void FixtureServer::FailFirst(const QString& pattern, int count, Fault how, int 
     rule.remaining = count;
     rule.status = status;
     switch (how) {
-    case Fault::Stall: rule.action = Action::Stall; break;
-    case Fault::Drop: rule.action = Action::Drop; break;
+    case Fault::Stall:
+        rule.action = Action::Stall;
+        break;
+    case Fault::Drop:
+        rule.action = Action::Drop;
+        break;
     case Fault::Error:
         rule.action = Action::Error;
         rule.body = "scripted failure";
         break;
-    case Fault::Empty: rule.action = Action::Empty; break;
+    case Fault::Empty:
+        rule.action = Action::Empty;
+        break;
     }
     AddRule(pattern, std::move(rule));
 }
@@ -102,8 +108,11 @@ LoopbackServer::Reply FixtureServer::Respond(const Request& request) {
     Reply reply = TableReply(request);
     if (outcome) {
         switch (outcome->action) {
-        case Action::Stall: return Reply::Stall();
-        case Action::Drop: reply = Reply::Drop(); break;
+        case Action::Stall:
+            return Reply::Stall();
+        case Action::Drop:
+            reply = Reply::Drop();
+            break;
         case Action::Error: {
             Response response;
             response.status = outcome->status;
@@ -118,7 +127,8 @@ LoopbackServer::Reply FixtureServer::Respond(const Request& request) {
             reply = Reply::Answer(response);
             break;
         }
-        case Action::Delay: break;
+        case Action::Delay:
+            break;
         }
     }
     if (delayMs <= 0)

@@ -34,8 +34,7 @@ public:
     // The first `count` requests matching pattern end as `how` (stall, drop, error or
     // empty); later ones are served normally.
     enum class Fault { Stall, Drop, Error, Empty };
-    void FailFirst(const QString& pattern, int count, Fault how = Fault::Drop,
-                   int status = 500);
+    void FailFirst(const QString& pattern, int count, Fault how = Fault::Drop, int status = 500);
     void ClearScript();
 
     // Replies held back by latency or delays, not yet sent.

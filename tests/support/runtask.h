@@ -15,16 +15,14 @@ namespace pellomar::test {
 
 namespace detail {
 
-template <class T>
-struct RunState {
+template <class T> struct RunState {
     std::optional<std::conditional_t<std::is_void_v<T>, bool, T>> value;
     QEventLoop* loop = nullptr;
 };
 
 // Owns its state, so that a task that outlives a timed-out wait writes into memory that
 // still exists.
-template <class T>
-QCoro::Task<> Drive(QCoro::Task<T> task, std::shared_ptr<RunState<T>> state) {
+template <class T> QCoro::Task<> Drive(QCoro::Task<T> task, std::shared_ptr<RunState<T>> state) {
     if constexpr (std::is_void_v<T>) {
         co_await std::move(task);
         state->value = true;
@@ -37,8 +35,7 @@ QCoro::Task<> Drive(QCoro::Task<T> task, std::shared_ptr<RunState<T>> state) {
 
 } // namespace detail
 
-template <class T>
-T RunTask(QCoro::Task<T> task, int timeoutMs = 10'000) {
+template <class T> T RunTask(QCoro::Task<T> task, int timeoutMs = 10'000) {
     auto state = std::make_shared<detail::RunState<T>>();
     // The driver runs eagerly; dropping its handle leaves it to finish by itself.
     detail::Drive(std::move(task), state);
