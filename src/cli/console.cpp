@@ -16,18 +16,23 @@ void Console::Write(QIODevice& device, const QString& text) {
 }
 
 void Console::Out(const QString& line) {
+    m_lastProgress.clear();
     EndProgress();
     Write(m_out, line + u'\n');
 }
 
 void Console::Error(const QString& line) {
+    const bool shown = !m_lastProgress.isNull() && line == m_lastProgress;
+    m_lastProgress.clear();
     EndProgress();
-    Write(m_err, line + u'\n');
+    if (!shown)
+        Write(m_err, line + u'\n');
 }
 
 void Console::Progress(const QString& text) {
     if (m_quiet || text.isEmpty())
         return;
+    m_lastProgress = text;
     if (!m_errIsTerminal) {
         Write(m_err, text + u'\n');
         return;

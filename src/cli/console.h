@@ -14,7 +14,9 @@ public:
 
     // A result line on the output.
     void Out(const QString& line);
-    // A message line on the error stream; it never shares a line with the progress.
+    // A message line on the error stream; it never shares a line with the progress, and a
+    // message the progress has just shown (a refusal is both caption and message box) is
+    // not repeated.
     void Error(const QString& line);
     // The current progress text (nothing while quiet).
     void Progress(const QString& text);
@@ -32,6 +34,7 @@ private:
     bool m_errIsTerminal;
     bool m_quiet = false;
     bool m_progressOpen = false;
+    QString m_lastProgress;
 };
 
 } // namespace pellomar::cli
