@@ -50,7 +50,9 @@ QString ServiceNames() {
 }
 
 QString Usage(const Command& command) {
-    return u"pellomar-cli [--dir FOLDER] [--quiet] " + command.name + u' ' + command.arguments;
+    return QString(u"pellomar-cli [--dir FOLDER] [--quiet] " + command.name + u' ' +
+                   command.arguments)
+        .trimmed();
 }
 
 int UsageError(Context& context, const Command& command, const QString& problem) {
