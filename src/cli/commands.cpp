@@ -10,6 +10,7 @@ const Command& DiscoverCommand();
 const Command& DownloadCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
+const Command& BackupCommand();
 
 const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
@@ -17,6 +18,7 @@ const QList<const Command*>& Commands() {
         &DownloadCommand(),
         &ChmCommand(),
         &TxtCommand(),
+        &BackupCommand(),
     };
     return commands;
 }

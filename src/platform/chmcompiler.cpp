@@ -194,17 +194,19 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
     QProcess process;
     process.setWorkingDirectory(bridge.path());
     process.setProcessChannelMode(QProcess::MergedChannels);
-    // Verbosity 5 prints a line per file, which drives the progress caption.
+    // Verbosity 5 names every file it takes in, which drives the progress caption.
     process.start(path, {QStringLiteral("--verbosity"), QStringLiteral("5"), kBridgeProject},
                   QIODevice::ReadOnly);
 
+    // Every line is kept for the failure report; the progress counts the files taken in.
     QStringList lines;
     const auto take = [&lines](const QByteArray& raw) {
         const QString line = QString::fromUtf8(raw).trimmed();
         if (line.isEmpty())
             return false;
         lines << line;
-        return true;
+        return line.startsWith(u"Note: Scanning file ") ||
+               line.startsWith(u"Note: Not scanning file ");
     };
     const QDeadlineTimer deadline(timeLimit);
     bool timedOut = false;

@@ -29,8 +29,8 @@ struct ChmOutcome {
     QString problem; // why not, for the status caption
 };
 
-// Called once per line the compiler prints; returning true asks for one turn of the event
-// loop before the next line.
+// Called once per file the compiler reports taking in; returning true asks for one turn of
+// the event loop before it goes on.
 using ChmProgress = std::function<bool()>;
 
 QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,

@@ -237,7 +237,7 @@ TEST(CompileChm, StopsACompilerThatOverrunsItsTimeLimit) {
     const QString slow = dir.filePath(QStringLiteral("slow"));
     QFile script(slow);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho started\nexec sleep 60\n");
+    script.write("#!/bin/sh\necho started\necho 'Note: Scanning file index.html.'\nexec sleep 60\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     qputenv("PELLOMAR_CHMCMD", slow.toUtf8());

@@ -1,0 +1,144 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "cli/cli.h"
+#include "cli/command.h"
+#include "cli/sampleblog.h"
+#include "support/fixtureserver.h"
+#include "support/runtask.h"
+
+#include <QBuffer>
+#include <QDir>
+#include <QFileInfo>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <optional>
+
+namespace pellomar {
+namespace {
+
+class CliPackagingTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(server.Start());
+        proxy.emplace(server);
+        sample::SampleOptions options;
+        options.articleCount = 12;
+        options.categoryCount = 2;
+        options.favouriteCount = 0;
+        options.picturesPerArticle = 1;
+        blog = sample::GenerateSampleBlog(options);
+        sample::ServeSampleBlog(blog, server);
+    }
+
+    static bool HaveChmcmd() {
+        return !QStandardPaths::findExecutable(QStringLiteral("chmcmd")).isEmpty();
+    }
+
+    int Run(const QStringList& arguments) {
+        outBuffer.setData(QByteArray());
+        errBuffer.setData(QByteArray());
+        outBuffer.open(QIODevice::WriteOnly);
+        errBuffer.open(QIODevice::WriteOnly);
+        cli::Console console(outBuffer, errBuffer, false);
+        const int status = test::RunTask(
+            cli::Run(QStringList{QStringLiteral("pellomar-cli"), QStringLiteral("--dir"),
+                                 folder.path()} +
+                         arguments,
+                     console),
+            120'000);
+        outBuffer.close();
+        errBuffer.close();
+        return status;
+    }
+    QString Out() const { return QString::fromUtf8(outBuffer.data()); }
+    QString Err() const { return QString::fromUtf8(errBuffer.data()); }
+    QString Path(const QString& name) const { return folder.filePath(name); }
+
+    QTemporaryDir folder;
+    test::FixtureServer server;
+    std::optional<test::ScopedProxyEnv> proxy;
+    QBuffer outBuffer;
+    QBuffer errBuffer;
+    sample::SampleBlog blog;
+};
+
+TEST_F(CliPackagingTest, BackupDiscoversDownloadsAndPacks) {
+    QStringList arguments = {QStringLiteral("backup"), QStringLiteral("--txt"),
+                             QStringLiteral("sina"), QStringLiteral("小园"),
+                             sample::FirstPageAddress(blog)};
+    if (HaveChmcmd())
+        arguments.insert(1, QStringLiteral("--chm"));
+    ASSERT_EQ(Run(arguments), cli::kDone) << Err().toStdString();
+
+    QStringList expected = {Path(QStringLiteral("小园.ini")), Path(QStringLiteral("小园"))};
+    if (HaveChmcmd())
+        expected << Path(QStringLiteral("小园.chm"));
+    expected << Path(QStringLiteral("小园TXT"));
+    EXPECT_EQ(Out(), expected.join(u'\n') + u'\n');
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("小园/index.html"))).isFile());
+    if (HaveChmcmd()) {
+        EXPECT_GT(QFileInfo(Path(QStringLiteral("小园.chm"))).size(), 0);
+        EXPECT_TRUE(Err().contains(u"打包CHM成功！"));
+    }
+    EXPECT_TRUE(Err().contains(u"转换TXT完成,一共12个")) << Err().toStdString();
+    EXPECT_FALSE(QDir(Path(QStringLiteral("小园TXT")))
+                     .entryList({QStringLiteral("all*.txt")}, QDir::Files)
+                     .isEmpty());
+}
+
+TEST_F(CliPackagingTest, PackingRefusesATaskThatIsNotDownloaded) {
+    ASSERT_EQ(Run({QStringLiteral("discover"), QStringLiteral("sina"), QStringLiteral("n"),
+                   sample::FirstPageAddress(blog)}),
+              cli::kDone)
+        << Err().toStdString();
+    const QString taskFile = Path(QStringLiteral("n.ini"));
+    for (const QString& command : {QStringLiteral("chm"), QStringLiteral("txt")}) {
+        EXPECT_EQ(Run({command, taskFile}), cli::kNothingDone) << command.toStdString();
+        EXPECT_TRUE(Err().contains(u"is not downloaded yet")) << Err().toStdString();
+        EXPECT_TRUE(Out().isEmpty());
+    }
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("n.chm"))));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("nTXT"))));
+
+    // Once downloaded, both work on the same task file.
+    ASSERT_EQ(Run({QStringLiteral("download"), taskFile}), cli::kDone) << Err().toStdString();
+    EXPECT_EQ(Run({QStringLiteral("txt"), taskFile}), cli::kDone) << Err().toStdString();
+    EXPECT_EQ(Out(), Path(QStringLiteral("nTXT")) + u'\n');
+    if (!HaveChmcmd())
+        GTEST_SKIP() << "chm needs chmcmd (fp-utils)";
+    EXPECT_EQ(Run({QStringLiteral("chm"), taskFile}), cli::kDone) << Err().toStdString();
+    EXPECT_EQ(Out(), Path(QStringLiteral("n.chm")) + u'\n');
+}
+
+TEST_F(CliPackagingTest, AFailedCompileExitsWithOneAndSaysWhy) {
+    ASSERT_EQ(Run({QStringLiteral("backup"), QStringLiteral("sina"), QStringLiteral("m"),
+                   sample::FirstPageAddress(blog)}),
+              cli::kDone)
+        << Err().toStdString();
+    qputenv("PELLOMAR_CHMCMD", "/bin/false");
+    const int status = Run({QStringLiteral("chm"), Path(QStringLiteral("m.ini"))});
+    qunsetenv("PELLOMAR_CHMCMD");
+    EXPECT_EQ(status, cli::kNothingDone);
+    EXPECT_TRUE(Err().contains(u"打包CHM失败：")) << Err().toStdString();
+    EXPECT_FALSE(Err().contains(u"打包CHM成功！"));
+    EXPECT_FALSE(QFileInfo::exists(Path(QStringLiteral("m.chm"))));
+}
+
+TEST_F(CliPackagingTest, BadUsageExitsWithTwo) {
+    const QList<QStringList> cases = {
+        {QStringLiteral("chm")},
+        {QStringLiteral("txt"), QStringLiteral("a.ini"), QStringLiteral("b.ini")},
+        {QStringLiteral("backup"), QStringLiteral("sina")},
+        {QStringLiteral("backup"), QStringLiteral("myspace"), QStringLiteral("x")},
+        {QStringLiteral("backup"), QStringLiteral("--zip"), QStringLiteral("sina"),
+         QStringLiteral("x")},
+    };
+    for (const QStringList& arguments : cases) {
+        EXPECT_EQ(Run(arguments), cli::kBadUsage) << arguments.join(u' ').toStdString();
+        EXPECT_TRUE(Err().contains(u"usage:")) << arguments.join(u' ').toStdString();
+    }
+    EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+} // namespace
+} // namespace pellomar
