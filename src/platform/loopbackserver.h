@@ -96,7 +96,8 @@ protected:
     Reply TableReply(const Request& request) const;
 
     // For Reply::Kind::Later: a fresh token, then an answer or a drop when it is due.
-    // Tokens whose connection has gone meanwhile are ignored.
+    // Answer from the event loop (a timer), not from inside Respond. Tokens whose
+    // connection has gone meanwhile are ignored.
     quint64 NewToken();
     void AnswerLater(quint64 token, const Response& response);
     void DropLater(quint64 token);
