@@ -4,8 +4,6 @@
 #include "cli/session.h"
 #include "download/downloader.h"
 #include "download/downloadsteps.h"
-#include "download/pictures.h"
-#include "platform/eventloop.h"
 
 namespace pellomar::cli {
 
@@ -31,12 +29,6 @@ const Command& DownloadCommand() {
 }
 
 namespace {
-
-bool PicturesPending(Session& session) {
-    const StatusLog& queue = session.state().statusLog();
-    const PictureQueue& pictures = session.engine().pictures();
-    return (queue.Count() > 0 && IsPictureEntry(queue.Line(0))) || !pictures.Idle();
-}
 
 QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
     const Command& command = DownloadCommand();
@@ -81,9 +73,8 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
 
     co_await DownloadArticles(state);
     // The window keeps fetching the last pictures after the run; a process that ends must
-    // wait for them. Every picture request ends by its time-out at the latest.
-    while (PicturesPending(session))
-        co_await EventPulse::Instance().Next();
+    // wait for them.
+    co_await WaitForPictures(state);
     session.console().EndProgress();
 
     ArticleTable& table = state.table();
@@ -92,9 +83,8 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
         if (table.Cell(row, ArticleTable::Mark) == kMarkDone)
             ++done;
     if (table.ArticleCount() < 5 || done < table.ArticleCount()) {
-        session.console().Error(QStringLiteral("%1/%2 篇文章下载完成")
-                                    .arg(done)
-                                    .arg(table.ArticleCount()));
+        session.console().Error(
+            QStringLiteral("%1/%2 篇文章下载完成").arg(done).arg(table.ArticleCount()));
         co_return kNothingDone;
     }
     session.console().Error(state.Caption());

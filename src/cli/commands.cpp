@@ -8,6 +8,7 @@ namespace pellomar::cli {
 // One line per command; each is defined in its command_<name>.cpp.
 const Command& DiscoverCommand();
 const Command& DownloadCommand();
+const Command& DemoCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
 const Command& BackupCommand();
@@ -16,6 +17,7 @@ const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
         &DiscoverCommand(),
         &DownloadCommand(),
+        &DemoCommand(),
         &ChmCommand(),
         &TxtCommand(),
         &BackupCommand(),

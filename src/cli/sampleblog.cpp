@@ -187,8 +187,11 @@ SampleBlog GenerateSampleBlog(const SampleOptions& options) {
     int pictureCounter = 0;
     for (int i = 0; i < count; ++i) {
         const quint64 serial = 20'000 + quint64(count - 1 - i) * 37 + quint64(random.Below(30));
-        SampleArticle article = MakeArticle(
-            random, blog.uid, serial, i, std::max(0, options.picturesPerArticle), pictureCounter);
+        const int pictures = i % std::max(1, options.picturedEvery) == 0
+                                 ? std::max(0, options.picturesPerArticle)
+                                 : 0;
+        SampleArticle article =
+            MakeArticle(random, blog.uid, serial, i, pictures, pictureCounter);
         if (i < categorised && options.categoryCount > 0) {
             const int c = i < options.categoryCount ? i : random.Below(options.categoryCount);
             article.category = blog.categories[c].name;

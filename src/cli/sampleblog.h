@@ -77,6 +77,7 @@ struct SampleOptions {
     int emptyCategoryCount = 0; // further categories with "(0)" articles, listed last
     int uncategorisedCount = 0; // articles that no category lists (the oldest ones)
     int picturesPerArticle = 2;
+    int picturedEvery = 1; // only every n-th article of the blog has pictures
     int favouriteCount = 3;
     quint32 seed = 1;
     quint32 uid = 0; // 0: derived from the seed

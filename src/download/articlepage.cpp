@@ -78,8 +78,7 @@ void ProcessArticlePage(AppState& state, const QString& page, int row, bool erro
         // A category or link that would lead outside the task folder (an edited task file
         // or a hostile list page): nothing is written, and the row stays done so that the
         // run can end.
-        AppendLog(state.programFolder(),
-                  u"路径越出任务文件夹，已放弃:" + category + u'\\' + link);
+        AppendLog(state.programFolder(), u"路径越出任务文件夹，已放弃:" + category + u'\\' + link);
         return;
     }
     if (!QFileInfo(folder).isDir())

@@ -8,6 +8,7 @@
 #include "download/filenames.h"
 #include "download/indexpages.h"
 #include "download/picturequeue.h"
+#include "download/pictures.h"
 #include "platform/eventloop.h"
 #include "platform/httpclient.h"
 #include "platform/textstream.h"
@@ -42,8 +43,7 @@ void Request(AppState& state, HttpClient& client, int row) {
 
 QString PageText(const HttpClient& client, ServiceKind kind) {
     const SiteProfile* profile = Profile(kind);
-    return DecodeBytes(client.ResponseBody(),
-                       profile ? profile->Charset : QStringLiteral("UTF-8"));
+    return DecodeBytes(client.ResponseBody(), profile ? profile->Charset : QStringLiteral("UTF-8"));
 }
 
 void ResetRun(AppState& state) {
@@ -64,8 +64,8 @@ QCoro::Task<> DownloadArticles(AppState& state) {
     ArticleTable& table = state.table();
     const int n = table.ArticleCount();
     if (n < kMinArticles) {
-        state.ShowMessage(QStringLiteral(
-            "很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"));
+        state.ShowMessage(
+            QStringLiteral("很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"));
         co_return;
     }
     const QString taskFolder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
@@ -134,8 +134,8 @@ QCoro::Task<> DownloadArticles(AppState& state) {
         }
         if (nextRow && *nextRow > 5)
             table.SetTopRow(*nextRow - 5);
-        state.SetCaption(u"下载文章：" + (nextRow ? QString::number(*nextRow) : QString()) +
-                         u'/' + QString::number(n) + u" 图片剩余:" +
+        state.SetCaption(u"下载文章：" + (nextRow ? QString::number(*nextRow) : QString()) + u'/' +
+                         QString::number(n) + u" 图片剩余:" +
                          QString::number(state.statusLog().Count()));
         // Sleeps until a reply completes or a timer ticks.
         co_await EventPulse::Instance().Next();
@@ -146,12 +146,21 @@ QCoro::Task<> DownloadArticles(AppState& state) {
     co_await WriteIndexPages(state);
 
     while (state.statusLog().Count() >= 2) {
-        state.SetCaption(u"文章下载完成，图片剩余：" +
-                         QString::number(state.statusLog().Count()));
+        state.SetCaption(u"文章下载完成，图片剩余：" + QString::number(state.statusLog().Count()));
         co_await EventPulse::Instance().Next();
     }
     state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
     state.SetButtons(false, false, true, true, true, false);
+}
+
+QCoro::Task<> WaitForPictures(AppState& state) {
+    const auto pending = [&state] {
+        const StatusLog& queue = state.statusLog();
+        return (queue.Count() > 0 && IsPictureEntry(queue.Line(0))) ||
+               (state.pictureQueue && !state.pictureQueue->Idle());
+    };
+    while (pending())
+        co_await EventPulse::Instance().Next();
 }
 
 } // namespace pellomar

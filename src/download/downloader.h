@@ -11,4 +11,9 @@ class AppState;
 
 QCoro::Task<> DownloadArticles(AppState& state);
 
+// The run above ends with up to one picture still queued and five in flight, which the
+// window's timer finishes later. A caller that goes on at once (to pack or to exit) waits
+// here until none is queued or in flight; every request ends by its time-out at the latest.
+QCoro::Task<> WaitForPictures(AppState& state);
+
 } // namespace pellomar

@@ -20,7 +20,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 // every yield, which spares one open and close per line on large blogs; a file counts as
 // existing as soon as lines are waiting for it.
 class Appender {
-public:
+  public:
     bool Exists(const QString& path) const {
         return m_pending.contains(path) || QFileInfo::exists(path);
     }
@@ -34,7 +34,7 @@ public:
         m_pending.clear();
     }
 
-private:
+  private:
     QHash<QString, QString> m_pending;
 };
 
@@ -95,10 +95,9 @@ QString FullList(const std::vector<Row>& rows) {
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         text += u"<tr><td width=5%>" + Num(qint64(i) + 1) +
-                u"</td><td ><p class= style4><A target=_blank href=" + row.cat + u'\\' +
-                row.link + u'>' + row.title + u"</a></td><td width=25%>" + row.cat +
-                u" </td><td width=15%>" + row.date + u"</td><td width=6%>" + row.size +
-                u"KB</td><tr>" + kCrLf;
+                u"</td><td ><p class= style4><A target=_blank href=" + row.cat + u'\\' + row.link +
+                u'>' + row.title + u"</a></td><td width=25%>" + row.cat + u" </td><td width=15%>" +
+                row.date + u"</td><td width=6%>" + row.size + u"KB</td><tr>" + kCrLf;
     }
     return text;
 }
@@ -191,8 +190,7 @@ QCoro::Task<> WriteIndexPages(AppState& state, QDateTime now) {
             files.Add(pagePath, u"<center> <A href=" + row.cat + Num(page - 1) +
                                     u".htm> </table>←上一页</a>&nbsp;&nbsp;" + u"<A href=" +
                                     row.cat + Num(page + 1) + u".htm>下一页→</a>");
-        files.Add(listPath,
-                  CategoryRow(number, row.cat, row.link, row.title, row.date, row.size));
+        files.Add(listPath, CategoryRow(number, row.cat, row.link, row.title, row.date, row.size));
     }
     files.Flush();
 
@@ -205,8 +203,7 @@ QCoro::Task<> WriteIndexPages(AppState& state, QDateTime now) {
         now = QDateTime::currentDateTime();
     const QString topIndex = paths.InTaskFolder(QStringLiteral("index.html"));
     if (!topIndex.isEmpty())
-        WriteTextFile(topIndex,
-                      TopIndex(state, table.Categories(), n, state.PerPage(), now));
+        WriteTextFile(topIndex, TopIndex(state, table.Categories(), n, state.PerPage(), now));
 }
 
 } // namespace pellomar

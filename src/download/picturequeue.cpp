@@ -42,7 +42,9 @@ void PictureQueue::Step() {
         if (!client)
             continue;
         Slot& slot = m_slots[s];
-        const auto entryText = [&slot] { return QString(slot.entry).replace(QStringLiteral("\r\n"), QStringLiteral(" ")); };
+        const auto entryText = [&slot] {
+            return QString(slot.entry).replace(QStringLiteral("\r\n"), QStringLiteral(" "));
+        };
         const auto localPath = [&] {
             const qsizetype split = slot.entry.indexOf(u"\r\n");
             const int row = slot.entry.left(split).toInt();

@@ -27,8 +27,8 @@ bool IsAddress(const QString& address) {
 }
 
 bool PassesQueueTest(const QString& address, const QString& localPath) {
-    return IsAddress(address) && address.contains(u"http") && !localPath.isEmpty() && !QFileInfo::exists(localPath) &&
-           address.size() > 15 && !address.contains(kShareButton);
+    return IsAddress(address) && address.contains(u"http") && !localPath.isEmpty() &&
+           !QFileInfo::exists(localPath) && address.size() > 15 && !address.contains(kShareButton);
 }
 
 } // namespace

@@ -29,7 +29,7 @@ qint64 DivideHalfEven(qint64 dividend, qint64 divisor) {
 }
 
 class ContentsWriter {
-public:
+  public:
     explicit ContentsWriter(ContentsFor reader) : m_reader(reader) {}
 
     QChar Separator() const { return m_reader == ContentsFor::Project ? u'\\' : u'/'; }
@@ -49,7 +49,7 @@ public:
 
     QString Text() const { return m_text; }
 
-private:
+  private:
     ContentsFor m_reader;
     QString m_text;
 };
@@ -99,8 +99,8 @@ QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
         const QString cat = SafeFileName(category);
         out.Line(u"<LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +
                  out.Name(FirstCharacters(category, kNameLength)) + u'(' +
-                 QString::number(categories.counts[slot]) +
-                 u")#> <param name=#Local# value=#" + cat + u".htm#></OBJECT>");
+                 QString::number(categories.counts[slot]) + u")#> <param name=#Local# value=#" +
+                 cat + u".htm#></OBJECT>");
         int k = 0;
         for (int row = lastRow; row >= 1; --row) {
             if (table.Cell(row, ArticleTable::Category) != category)

@@ -28,8 +28,7 @@ QByteArray ProjectFileBytes(const QString& taskName, const ArticleTable& table);
 QByteArray ContentsFileBytes(const ArticleTable& table);
 
 // Writes both into the task folder, whole; false when either cannot be written.
-bool WriteChmProject(const QString& taskFolder, const QString& taskName,
-                     const ArticleTable& table);
+bool WriteChmProject(const QString& taskFolder, const QString& taskName, const ArticleTable& table);
 
 // "打包第" A "/" (R + B) "个", with A = counter / 2 and B = rows / per-page, each rounded half
 // to even. A per-page text that is no positive whole number shows the count alone.

@@ -19,7 +19,7 @@ const QString kCrLf = QStringLiteral("\r\n");
 
 // The page's bytes, 1-based as the filter counts them; a byte beyond the end matches nothing.
 class PageBytes {
-public:
+  public:
     explicit PageBytes(const QByteArray& bytes) : m_bytes(bytes) {}
 
     qsizetype Size() const { return m_bytes.size(); }
@@ -40,7 +40,7 @@ public:
         return true;
     }
 
-private:
+  private:
     const QByteArray& m_bytes;
 };
 
@@ -161,9 +161,9 @@ QCoro::Task<int> ExportText(AppState& state) {
         ++count;
         const QString combinedName = u"all" + cat + u".txt";
         if (IsSafePathComponent(combinedName))
-            AppendTextFile(exportFolder.filePath(combinedName),
-                           u"----------------   " + textName + u"   ----------------" + kCrLf +
-                               text + kCrLf);
+            AppendTextFile(exportFolder.filePath(combinedName), u"----------------   " + textName +
+                                                                    u"   ----------------" + kCrLf +
+                                                                    text + kCrLf);
     }
     state.SetCaption(u"转换TXT完成,一共" + QString::number(count) + u"个");
     state.SetButtons(buttons[AppState::NewTask], buttons[AppState::Download],

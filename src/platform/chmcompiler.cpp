@@ -19,7 +19,6 @@
 #include <coroutine>
 #include <memory>
 #include <qcoro/qcoroprocess.h>
-#include <utility>
 
 namespace pellomar {
 
@@ -39,7 +38,7 @@ bool IsReservedTopLevelName(const QString& name) {
 // Resumes the waiting coroutine on the first of: output to read, the end of the process, or
 // the time limit. The resumption is posted, so the signal's handler returns first.
 class ProcessEvent {
-public:
+  public:
     ProcessEvent(QProcess& process, std::chrono::milliseconds timeout)
         : m_process(&process), m_timeout(timeout), m_guard(std::make_shared<QTimer>()) {}
 
@@ -64,7 +63,7 @@ public:
     }
     void await_resume() const noexcept {}
 
-private:
+  private:
     QProcess* m_process;
     std::chrono::milliseconds m_timeout;
     std::shared_ptr<QTimer> m_guard;
@@ -94,14 +93,14 @@ QByteArray BridgeProject(const ChmJob& job, const QStringList& files) {
     title.remove(u'\r').remove(u'\n');
     const QByteArray home = job.homePage.toUtf8();
     QByteArray hhp = "[OPTIONS]" + kCrLf + "Compiled file=" + kBridgeOutput.toUtf8() + kCrLf +
-                     "Contents file=" + kBridgeContents.toUtf8() + kCrLf +
-                     "Default topic=" + home + kCrLf + "Default Window=main" + kCrLf +
+                     "Contents file=" + kBridgeContents.toUtf8() + kCrLf + "Default topic=" + home +
+                     kCrLf + "Default Window=main" + kCrLf +
                      // The language decides how a viewer decodes the contents file and the
                      // title: code page 936.
                      "Language=0x804" + kCrLf + "Title=" + EncodeCp936(title) + kCrLf + kCrLf +
-                     "[WINDOWS]" + kCrLf + "main=,\"" + kBridgeContents.toUtf8() + "\",,\"" +
-                     home + "\",\"" + home + "\",,,,,0x2021,,0x104e,,,,,,,,0" + kCrLf + kCrLf +
-                     "[FILES]" + kCrLf;
+                     "[WINDOWS]" + kCrLf + "main=,\"" + kBridgeContents.toUtf8() + "\",,\"" + home +
+                     "\",\"" + home + "\",,,,,0x2021,,0x104e,,,,,,,,0" + kCrLf + kCrLf + "[FILES]" +
+                     kCrLf;
     for (const QString& file : files)
         hhp += file.toUtf8() + kCrLf;
     return hhp;
@@ -229,8 +228,7 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
             co_await YieldOnce{};
 
     if (timedOut)
-        co_return ChmOutcome{false, program + u"超过" +
-                                        QString::number(timeLimit.count() / 1000) +
+        co_return ChmOutcome{false, program + u"超过" + QString::number(timeLimit.count() / 1000) +
                                         u"秒未完成，已中止"};
     if (process.error() == QProcess::FailedToStart)
         co_return ChmOutcome{false, u"无法启动" + program + u"：" + process.errorString()};

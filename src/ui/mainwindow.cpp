@@ -84,6 +84,9 @@ void MainWindow::BuildControls() {
     m_msh->verticalHeader()->hide();
     m_msh->verticalHeader()->setDefaultSectionSize(m_msh->fontMetrics().height() + 6);
     m_msh->horizontalHeader()->setHighlightSections(false);
+    // The mark column is narrower than the style's usual minimum.
+    m_msh->horizontalHeader()->setMinimumSectionSize(ArticleTable::kWidthsTwips.back() /
+                                                     kTwipsPerPixel);
     for (int column = 0; column < ArticleTable::kColumns; ++column)
         m_msh->setColumnWidth(column, ArticleTable::kWidthsTwips[column] / kTwipsPerPixel);
 
@@ -180,8 +183,6 @@ void MainWindow::FollowTopRow(int row) {
     const QModelIndex index = state().table().index(row - 1, 0);
     if (!index.isValid())
         return;
-    // The grid learns of new rows lazily; lay it out first so the scroll range fits.
-    m_msh->doItemsLayout();
     m_msh->scrollTo(index, QAbstractItemView::PositionAtTop);
 }
 

@@ -19,7 +19,7 @@ namespace pellomar {
 namespace {
 
 class CliDownloadTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start());
         proxy.emplace(server);
@@ -48,12 +48,12 @@ protected:
         outBuffer.open(QIODevice::WriteOnly);
         errBuffer.open(QIODevice::WriteOnly);
         cli::Console console(outBuffer, errBuffer, false);
-        const int status = test::RunTask(
-            cli::Run(QStringList{QStringLiteral("pellomar-cli"), QStringLiteral("--dir"),
-                                 folder.path()} +
-                         arguments,
-                     console),
-            60'000);
+        const int status =
+            test::RunTask(cli::Run(QStringList{QStringLiteral("pellomar-cli"),
+                                               QStringLiteral("--dir"), folder.path()} +
+                                       arguments,
+                                   console),
+                          60'000);
         outBuffer.close();
         errBuffer.close();
         return status;
@@ -120,8 +120,8 @@ TEST_F(CliDownloadTest, PerPageAndNoPicturesAreApplied) {
     const int count = state.table().Categories().counts[0];
     const int pages = (count + 2) / 3;
     ASSERT_GT(pages, 1);
-    EXPECT_TRUE(QFile::exists(paths.InTaskFolder(SafeFileName(category) + QString::number(pages) +
-                                                 u".htm")));
+    EXPECT_TRUE(QFile::exists(
+        paths.InTaskFolder(SafeFileName(category) + QString::number(pages) + u".htm")));
     EXPECT_FALSE(QFile::exists(
         paths.InTaskFolder(SafeFileName(category) + QString::number(pages + 1) + u".htm")));
     const QByteArray page = Read(paths.ArticleFile(state.table().Cell(1, ArticleTable::Category),

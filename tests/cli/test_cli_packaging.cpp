@@ -17,7 +17,7 @@ namespace pellomar {
 namespace {
 
 class CliPackagingTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start());
         proxy.emplace(server);
@@ -40,12 +40,12 @@ protected:
         outBuffer.open(QIODevice::WriteOnly);
         errBuffer.open(QIODevice::WriteOnly);
         cli::Console console(outBuffer, errBuffer, false);
-        const int status = test::RunTask(
-            cli::Run(QStringList{QStringLiteral("pellomar-cli"), QStringLiteral("--dir"),
-                                 folder.path()} +
-                         arguments,
-                     console),
-            120'000);
+        const int status =
+            test::RunTask(cli::Run(QStringList{QStringLiteral("pellomar-cli"),
+                                               QStringLiteral("--dir"), folder.path()} +
+                                       arguments,
+                                   console),
+                          120'000);
         outBuffer.close();
         errBuffer.close();
         return status;

@@ -55,9 +55,8 @@ inline QStringList FilesBelow(const QString& folder) {
     QStringList files;
     const QDir root(folder);
     const std::function<void(const QString&)> walk = [&](const QString& path) {
-        const QFileInfoList entries =
-            QDir(path).entryInfoList(QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot |
-                                     QDir::Hidden | QDir::System);
+        const QFileInfoList entries = QDir(path).entryInfoList(
+            QDir::Files | QDir::Dirs | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
         for (const QFileInfo& info : entries) {
             if (info.isDir())
                 walk(info.filePath());

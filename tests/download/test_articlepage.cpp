@@ -17,7 +17,7 @@ const QString kSinaStart = QStringLiteral("<!-- 正文开始 -->");
 const QString kSinaEnd = QStringLiteral("<!-- 正文结束 -->");
 
 class ArticlePage : public ::testing::Test {
-protected:
+  protected:
     ArticlePage() : state(dir.path()) {
         state.serviceKind = kSina;
         state.taskName = QStringLiteral("任务");
@@ -164,8 +164,8 @@ TEST_F(ArticlePage, PlaceholdersPerService) {
 TEST_F(ArticlePage, LinkOrCategoryLeadingOutsideTheTaskFolderWritesNothing) {
     AppState& s = state;
     s.table().AddArticle(u"坏1"_qs, u"分类"_qs, u"../../escaped.html"_qs, u"d"_qs); // row 13
-    s.table().AddArticle(u"坏2"_qs, u".."_qs, u"escaped.html"_qs, u"d"_qs);          // row 14
-    s.table().AddArticle(u"坏3"_qs, u"分类"_qs, u".."_qs, u"d"_qs);                  // row 15
+    s.table().AddArticle(u"坏2"_qs, u".."_qs, u"escaped.html"_qs, u"d"_qs);         // row 14
+    s.table().AddArticle(u"坏3"_qs, u"分类"_qs, u".."_qs, u"d"_qs);                 // row 15
     const QStringList before = FilesBelow(dir.path());
     for (int row = 13; row <= 15; ++row) {
         Process(row, SinaPage(u"这一篇的正文足够长，不会被当作空的。"_qs));

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole download runs against the fixture server.
+#include "cli/sampleblog.h"
 #include "core/engine.h"
 #include "discovery/textfunctions.h"
 #include "download/downloader.h"
@@ -7,7 +8,6 @@
 #include "download/filenames.h"
 #include "downloadtesthelpers.h"
 #include "platform/eventloop.h"
-#include "cli/sampleblog.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
@@ -43,7 +43,7 @@ double CpuSeconds() {
 }
 
 class Download : public ::testing::Test {
-protected:
+  protected:
     Download() : engine(dir.path()) {
         server.Start();
         RunTask(state().StartUp());
@@ -103,7 +103,8 @@ TEST_F(Download, FewerThanFiveArticlesAreRefusedAfterTheResets) {
     state().SetButtons(true, true, false, true, true, true);
     const auto buttons = state().Buttons();
     Run();
-    EXPECT_EQ(messages, QStringList{u"很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"_qs});
+    EXPECT_EQ(messages,
+              QStringList{u"很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"_qs});
     EXPECT_TRUE(Mark(2).isEmpty());
     EXPECT_FALSE(QFileInfo::exists(dir.filePath(kDownloadLogName)));
     EXPECT_EQ(state().statusLog().Count(), 0);
@@ -228,9 +229,10 @@ TEST_F(Download, NetEaseGoneArticlesGetAPlaceholderWithTheirAddress) {
         if (row == 4)
             server.AnswerEmpty(address);
         else
-            server.SetPage(address, EncodeCp936(u"<html>" + start + u"网易的正文，编码是GBK。" +
-                                                end + u"</html>"),
-                           "text/html; charset=gbk");
+            server.SetPage(
+                address,
+                EncodeCp936(u"<html>" + start + u"网易的正文，编码是GBK。" + end + u"</html>"),
+                "text/html; charset=gbk");
     }
     Run();
     ExpectFinished();
@@ -302,14 +304,14 @@ TEST_F(Download, SinaPicturesAreQueuedFetchedLoggedAndRewrittenToLocalNames) {
             ++pictures;
             const QString local = Paths().PictureFile(article.category, address);
             EXPECT_EQ(ReadBytes(local), server.Page(address)->body) << address.toStdString();
-            EXPECT_TRUE(page.contains(u"src=\"" + TaskPaths::PictureName(address) + u'"'))
-                << row;
+            EXPECT_TRUE(page.contains(u"src=\"" + TaskPaths::PictureName(address) + u'"')) << row;
             EXPECT_FALSE(page.contains(address)) << row;
             EXPECT_TRUE(log.contains(u"添加到列表:" + address));
-            EXPECT_EQ(log.filter(u"下载成功"_qs).filter(u" " + QString::number(row) + u" " + address +
-                                                        u" 到本地:" + local)
-                          .size(),
-                      1)
+            EXPECT_EQ(
+                log.filter(u"下载成功"_qs)
+                    .filter(u" " + QString::number(row) + u" " + address + u" 到本地:" + local)
+                    .size(),
+                1)
                 << address.toStdString();
         }
     }

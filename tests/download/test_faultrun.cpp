@@ -44,8 +44,8 @@ TEST(FaultRun, EveryArticleEndsWithItsRealBodyDespiteStallsDropsErrorsAndEmptyAn
     state.serviceKind = kSina;
     state.taskName = QStringLiteral("故障博客");
     for (const sample::SampleArticle& article : blog.articles)
-        ASSERT_TRUE(state.table().AddArticle(article.title, article.category, article.link,
-                                             article.date));
+        ASSERT_TRUE(
+            state.table().AddArticle(article.title, article.category, article.link, article.date));
     state.table().AddArticle(u"坏"_qs, u"分类"_qs, u"../escaped.html"_qs, u"d"_qs);
     state.table().AddArticle(u"坏"_qs, u".."_qs, u"escaped.html"_qs, u"d"_qs);
 

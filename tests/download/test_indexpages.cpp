@@ -13,16 +13,16 @@ using namespace pellomar::test;
 
 namespace {
 
-const QString kHeader1 = QStringLiteral(
-    "<center><table border=1 width=90% bordercolordark=#F0fFFF cellspacing=0 "
-    "bordercolor=#800000>");
+const QString kHeader1 =
+    QStringLiteral("<center><table border=1 width=90% bordercolordark=#F0fFFF cellspacing=0 "
+                   "bordercolor=#800000>");
 const QString kHeader3 = QStringLiteral(
     "<style type= Text/css><!--.style4 {margin-top : 2px; padding-bottom : 2px; margin-bottom : "
     "1px; margin-left : 15px; margin-right : 10px; font-size : 14px; font-family : "
     "Tahoma,Verdana,Arial; color: #000000;}--></style>");
 
 class IndexPages : public ::testing::Test {
-protected:
+  protected:
     IndexPages() : state(dir.path()) {
         state.taskName = QStringLiteral("我的博客");
         state.blogAddress = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
@@ -43,9 +43,7 @@ protected:
     }
     TaskPaths Paths() const { return {state.programFolder(), state.taskName}; }
     QString InTask(const QString& name) const { return Paths().InTaskFolder(name); }
-    void Write() {
-        RunTask(WriteIndexPages(state, QDateTime(QDate(2011, 8, 21), QTime(6, 6, 7))));
-    }
+    void Write() { RunTask(WriteIndexPages(state, QDateTime(QDate(2011, 8, 21), QTime(6, 6, 7)))); }
 
     QTemporaryDir dir;
     AppState state;

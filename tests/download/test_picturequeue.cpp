@@ -21,7 +21,7 @@ QString Picture(int n) {
 }
 
 class PictureQueueSteps : public ::testing::Test {
-protected:
+  protected:
     PictureQueueSteps() : engine(dir.path()) {
         server.Start();
         RunTask(state().StartUp());
@@ -55,9 +55,7 @@ protected:
             },
             5000);
     }
-    QString Success(int n) {
-        return u"下载成功8字节 1 " + Picture(n) + u" 到本地:" + LocalFile(n);
-    }
+    QString Success(int n) { return u"下载成功8字节 1 " + Picture(n) + u" 到本地:" + LocalFile(n); }
 
     QTemporaryDir dir;
     FixtureServer server;
@@ -146,9 +144,9 @@ TEST_F(PictureQueueSteps, FourBytesAreAPictureThreeAreNot) {
     queue().Step();
     EXPECT_EQ(ReadBytes(LocalFile(1)), "GIF8");
     EXPECT_FALSE(QFileInfo::exists(LocalFile(2)));
-    const QStringList expected = {
-        u"下载成功4字节 1 " + Picture(1) + u" 到本地:" + LocalFile(1),
-        u"下载失败！长度为0 1 " + Picture(2) + u" 到本地:" + LocalFile(2)};
+    const QStringList expected = {u"下载成功4字节 1 " + Picture(1) + u" 到本地:" + LocalFile(1),
+                                  u"下载失败！长度为0 1 " + Picture(2) + u" 到本地:" +
+                                      LocalFile(2)};
     EXPECT_EQ(LogMessages(dir.path()), expected);
 }
 

@@ -15,7 +15,7 @@ using namespace pellomar::test;
 namespace {
 
 class Pictures : public ::testing::Test {
-protected:
+  protected:
     Pictures() : state(dir.path()) {
         state.serviceKind = kBaidu;
         state.taskName = QStringLiteral("任务");
@@ -45,13 +45,14 @@ TEST(PictureTags, EveryGreaterThanEndsALineBeforeMatching) {
 
 TEST_F(Pictures, SinaRealAddressReplacesTheTransparentPlaceholderAndIsQueued) {
     state.serviceKind = kSina;
-    const QString body = QStringLiteral(
-        "<p><a href=\"x\"><img src=\"http://simg.sinajs.cn/blog7style/images/common/"
-        "sg_trans.gif\" real_src =\"http://s1.sinaimg.cn/middle/4abd5fba&amp;690\" "
-        "title=\"图\" /></a></p>");
+    const QString body =
+        QStringLiteral("<p><a href=\"x\"><img src=\"http://simg.sinajs.cn/blog7style/images/common/"
+                       "sg_trans.gif\" real_src =\"http://s1.sinaimg.cn/middle/4abd5fba&amp;690\" "
+                       "title=\"图\" /></a></p>");
     const QString result = LocalisePictures(state, body, 2);
-    EXPECT_EQ(result, u"<p><a href=\"x\"><img  src=\"http___s1.sinaimg.cn_middle_4abd5fba_amp_690\" "
-                      u"title=\"图\" /></a></p>");
+    EXPECT_EQ(result,
+              u"<p><a href=\"x\"><img  src=\"http___s1.sinaimg.cn_middle_4abd5fba_amp_690\" "
+              u"title=\"图\" /></a></p>");
     EXPECT_EQ(Queue(), QStringList{u"2\r\nhttp://s1.sinaimg.cn/middle/4abd5fba&amp;690"_qs});
     EXPECT_EQ(Log(), QStringList{u"添加到列表:http://s1.sinaimg.cn/middle/4abd5fba&amp;690"_qs});
 }
@@ -75,10 +76,10 @@ TEST_F(Pictures, ATagIsCutAtItsFirstGreaterThan) {
 }
 
 TEST_F(Pictures, ShortRelativeAndShareButtonAreNotQueuedButRewritten) {
-    const QString body = QStringLiteral(
-        "<img src=\"http://a.b/c.gi\"><img src=\"/images/relative/pic.gif\">"
-        "<img src=\"http://img.baidu.com/hi/apps/share/share_btn.gif\">"
-        "<img src=\"http://a.b/c.gif\">");
+    const QString body =
+        QStringLiteral("<img src=\"http://a.b/c.gi\"><img src=\"/images/relative/pic.gif\">"
+                       "<img src=\"http://img.baidu.com/hi/apps/share/share_btn.gif\">"
+                       "<img src=\"http://a.b/c.gif\">");
     const QString result = LocalisePictures(state, body, 1);
     EXPECT_EQ(result, u"<img src=\"http___a.b_c.gi\"><img src=\"_images_relative_pic.gif\">"
                       u"<img src=\"http___img.baidu.com_hi_apps_share_share_btn.gif\">"
@@ -124,8 +125,9 @@ TEST_F(Pictures, HexunBodiesOnlyHaveTheirAttributeNormalised) {
 }
 
 TEST_F(Pictures, PageProcessingLocalisesOnlyWhenPicturesAreSaved) {
-    const QString page = u"查看文章</span></div></td><p>正文<img src=\"http://example.com/a/b.png\">"
-                         u"</p>网友评论：</div>"_qs;
+    const QString page =
+        u"查看文章</span></div></td><p>正文<img src=\"http://example.com/a/b.png\">"
+        u"</p>网友评论：</div>"_qs;
     const QString file = Paths().ArticleFile(u"图 片"_qs, u"item1.html"_qs);
     state.savePictures = false;
     ProcessArticlePage(state, page, 1);

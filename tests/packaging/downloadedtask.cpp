@@ -56,13 +56,14 @@ void WriteLines(const QString& path, const QStringList& lines) {
 }
 
 QString Size(const QString& path) {
-    return QString::number(QFile(path).size() / 1000.0, 'f', 1).remove(QRegularExpression(QStringLiteral("\\.0$")));
+    return QString::number(QFile(path).size() / 1000.0, 'f', 1)
+        .remove(QRegularExpression(QStringLiteral("\\.0$")));
 }
 
 QString Header(const QString& colour, const QString& caption) {
-    return u"<center><table border=1 width=90% bordercolordark=#F0fFFF cellspacing=0 bordercolor=#" +
-           colour + u">\r\n<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>" +
-           caption +
+    return u"<center><table border=1 width=90% bordercolordark=#F0fFFF cellspacing=0 "
+           u"bordercolor=#" +
+           colour + u">\r\n<tr><td bgcolor=80F0FF align=center colspan=5 ><font size=5>" + caption +
            u"</font></td></tr>\r\n<style type= Text/css><!--.style4 {margin-top : 2px; "
            u"padding-bottom : 2px; margin-bottom : 1px; margin-left : 15px; margin-right : 10px; "
            u"font-size : 14px; font-family : Tahoma,Verdana,Arial; color: #000000;}--></style>";
@@ -108,18 +109,27 @@ QString WriteDownloadedTask(AppState& state) {
     state.blogAddress = QStringLiteral("http://blog.sina.com.cn/u/1234567890");
     const QString picture = QStringLiteral("http://s1.sinaimg.cn/middle/4701280bg7a1b2c3d4e5f&690");
     const QList<Article> articles = {
-        {QStringLiteral("春天的第一篇日记"), QStringLiteral("生活 随笔"),
-         QStringLiteral("blog_4701280b0100a001.html"), {picture}},
-        {QStringLiteral("Qt 与 C++ 编程笔记"), QStringLiteral("技术"),
-         QStringLiteral("blog_4701280b0100a002.html"), {picture + u"1"}},
-        {QStringLiteral("夏日：海边的照片"), QStringLiteral("生活 随笔"),
+        {QStringLiteral("春天的第一篇日记"),
+         QStringLiteral("生活 随笔"),
+         QStringLiteral("blog_4701280b0100a001.html"),
+         {picture}},
+        {QStringLiteral("Qt 与 C++ 编程笔记"),
+         QStringLiteral("技术"),
+         QStringLiteral("blog_4701280b0100a002.html"),
+         {picture + u"1"}},
+        {QStringLiteral("夏日：海边的照片"),
+         QStringLiteral("生活 随笔"),
          QStringLiteral("blog_4701280b0100a003.html"),
          {QStringLiteral("http://s2.sinaimg.cn/orignal/4701280bgaa11bb22cc33.jpg"),
           QStringLiteral("http://s3.sinaimg.cn/bmiddle/4701280b?id=7&size=big")}},
         {QStringLiteral("一个很长很长的标题超过了三十个字符用来测试目录里面被截断的效果吧"),
-         QStringLiteral("技术"), QStringLiteral("blog_4701280b0100a004.html"), {}},
-        {QStringLiteral("旅行#1 \"北京\""), QStringLiteral("旅行/游记"),
-         QStringLiteral("blog_4701280b0100a005.html"), {}},
+         QStringLiteral("技术"),
+         QStringLiteral("blog_4701280b0100a004.html"),
+         {}},
+        {QStringLiteral("旅行#1 \"北京\""),
+         QStringLiteral("旅行/游记"),
+         QStringLiteral("blog_4701280b0100a005.html"),
+         {}},
     };
     const QString taskFolder = state.programFolder() + u'/' + state.taskName;
     const TaskPaths paths{state.programFolder(), state.taskName};
@@ -187,8 +197,8 @@ QString WriteDownloadedTask(AppState& state) {
         const QString link = table.Cell(row, ArticleTable::Link);
         all << u"<tr><td width=5%>" + QString::number(row) +
                    u"</td><td ><p class= style4><A target=_blank href=" + cat + u'\\' + link +
-                   u'>' + table.Cell(row, ArticleTable::Title) + u"</a></td><td width=25%>" +
-                   cat + u" </td><td width=15%>" + table.Cell(row, ArticleTable::Date) +
+                   u'>' + table.Cell(row, ArticleTable::Title) + u"</a></td><td width=25%>" + cat +
+                   u" </td><td width=15%>" + table.Cell(row, ArticleTable::Date) +
                    u"</td><td width=6%>" + Size(paths.ArticleFile(name, link)) + u"KB</td><tr>";
     }
     WriteLines(paths.InTaskFolder(QStringLiteral("all.htm")), all);

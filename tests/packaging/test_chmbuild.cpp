@@ -9,14 +9,14 @@
 
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QProcess>
+#include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QUrl>
-#include <QElapsedTimer>
-#include <QRegularExpression>
 #include <QtEndian>
 #include <gtest/gtest.h>
 #include <map>
@@ -68,7 +68,7 @@ QString Resolve(const QString& page, const QString& link) {
 }
 
 class ChmBuildTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         if (QStandardPaths::findExecutable(QStringLiteral("chmcmd")).isEmpty() ||
             QStandardPaths::findExecutable(QStringLiteral("extract_chmLib")).isEmpty())
@@ -107,7 +107,8 @@ TEST_F(ChmBuildTest, EveryPageAndPictureIsInsideAndEveryIndexLinkResolves) {
     ASSERT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
     EXPECT_EQ(m_state->Caption(), QStringLiteral("打包CHM成功！"));
     EXPECT_TRUE(m_captions.contains(QStringLiteral("正在打包CHM...")));
-    EXPECT_TRUE(m_captions.filter(QRegularExpression(QStringLiteral("^打包第\\d+/7个$"))).size() > 0)
+    EXPECT_TRUE(m_captions.filter(QRegularExpression(QStringLiteral("^打包第\\d+/7个$"))).size() >
+                0)
         << m_captions.join(u'|').toStdString();
     EXPECT_EQ(m_state->Buttons(), (std::array<bool, 6>{true, false, false, true, false, true}));
     EXPECT_FALSE(QFileInfo::exists(m_taskFolder + QStringLiteral("/blog.hhp")));
@@ -159,15 +160,15 @@ TEST_F(ChmBuildTest, ViewersDecodeTheContentsAndTitleAsChinese) {
     EXPECT_EQ(system.at(0), QByteArray("blog.hhc", 9));
 
     // Language 0x804 means code page 936: the contents file must be in it.
-    const QString contents = DecodeBytes(ReadAll(out + QStringLiteral("/blog.hhc")),
-                                         QStringLiteral("GB2312"));
+    const QString contents =
+        DecodeBytes(ReadAll(out + QStringLiteral("/blog.hhc")), QStringLiteral("GB2312"));
     EXPECT_TRUE(contents.contains(QStringLiteral("value=\"生活 随笔(2)\"")));
     EXPECT_TRUE(contents.contains(QStringLiteral("value=\"1.夏日：海边的照片\"")));
     EXPECT_TRUE(contents.contains(QStringLiteral("value=\"1.旅行&quot;1 &quot;北京&quot;\"")));
-    EXPECT_TRUE(contents.contains(QStringLiteral("value=\"1.一个很长很长的标题超过了三十个字符用来测试目录里面被截断的效\"")));
+    EXPECT_TRUE(contents.contains(QStringLiteral(
+        "value=\"1.一个很长很长的标题超过了三十个字符用来测试目录里面被截断的效\"")));
     int locals = 0;
-    for (const QString& link : contents.split(QStringLiteral("name=\"Local\" value=\""))
-                                   .mid(1)) {
+    for (const QString& link : contents.split(QStringLiteral("name=\"Local\" value=\"")).mid(1)) {
         const QString target = link.left(link.indexOf(u'"'));
         ++locals;
         EXPECT_TRUE(QFileInfo(out + u'/' + target).isFile()) << target.toStdString();
@@ -237,7 +238,8 @@ TEST(CompileChm, StopsACompilerThatOverrunsItsTimeLimit) {
     const QString slow = dir.filePath(QStringLiteral("slow"));
     QFile script(slow);
     ASSERT_TRUE(script.open(QIODevice::WriteOnly));
-    script.write("#!/bin/sh\necho started\necho 'Note: Scanning file index.html.'\nexec sleep 60\n");
+    script.write(
+        "#!/bin/sh\necho started\necho 'Note: Scanning file index.html.'\nexec sleep 60\n");
     script.close();
     script.setPermissions(QFile::ReadOwner | QFile::ExeOwner);
     qputenv("PELLOMAR_CHMCMD", slow.toUtf8());
@@ -247,12 +249,14 @@ TEST(CompileChm, StopsACompilerThatOverrunsItsTimeLimit) {
     int lines = 0;
     QElapsedTimer clock;
     clock.start();
-    const ChmOutcome outcome = RunTask(
-        CompileChm(job, [&lines] { return ++lines > 0; }, std::chrono::milliseconds(500)),
-        20'000);
+    const ChmOutcome outcome =
+        RunTask(CompileChm(
+                    job, [&lines] { return ++lines > 0; }, std::chrono::milliseconds(500)),
+                20'000);
     qunsetenv("PELLOMAR_CHMCMD");
     EXPECT_FALSE(outcome.made);
-    EXPECT_TRUE(outcome.problem.contains(QStringLiteral("已中止"))) << outcome.problem.toStdString();
+    EXPECT_TRUE(outcome.problem.contains(QStringLiteral("已中止")))
+        << outcome.problem.toStdString();
     EXPECT_EQ(lines, 1);
     EXPECT_LT(clock.elapsed(), 15'000);
     EXPECT_FALSE(QFileInfo::exists(job.outputPath));

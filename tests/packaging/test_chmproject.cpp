@@ -17,7 +17,8 @@ struct Row {
 
 void Fill(ArticleTable& table, const std::vector<Row>& rows) {
     for (const Row& row : rows)
-        ASSERT_TRUE(table.AddArticle(row.title, row.category, row.link, QStringLiteral("2011-8-21")));
+        ASSERT_TRUE(
+            table.AddArticle(row.title, row.category, row.link, QStringLiteral("2011-8-21")));
 }
 
 QStringList Lines(const QString& text) {
@@ -110,7 +111,8 @@ TEST(ChmContentsFile, CutsNamesToThirtyCharactersAndLinksTheCleanedCategory) {
     EXPECT_EQ(lines[1], CategoryLine(longCategory.left(30) + u"(1)", cleaned + u".htm"));
     EXPECT_EQ(lines[2], ArticleLine(u"1." + QString(30, u'长'), cleaned + u"\\1.html"));
     // The project's file list is not affected by the cut.
-    EXPECT_TRUE(ProjectFileText(QStringLiteral("n"), table).contains(u"\r\n" + cleaned + u"\\1.html\r\n"));
+    EXPECT_TRUE(
+        ProjectFileText(QStringLiteral("n"), table).contains(u"\r\n" + cleaned + u"\\1.html\r\n"));
 }
 
 TEST(ChmContentsFile, NeverCutsASurrogatePairInHalf) {
@@ -140,7 +142,8 @@ TEST(ChmContentsFile, WritesAll501Categories) {
         return line.startsWith(QStringLiteral("<LI> "));
     });
     EXPECT_EQ(categoryLines, 501);
-    EXPECT_EQ(lines[lines.size() - 5], CategoryLine(QStringLiteral("c500(1)"), QStringLiteral("c500.htm")));
+    EXPECT_EQ(lines[lines.size() - 5],
+              CategoryLine(QStringLiteral("c500(1)"), QStringLiteral("c500.htm")));
 }
 
 TEST(ChmContentsFile, HashInANameBecomesAQuoteInTheProjectCopyOnly) {
@@ -152,8 +155,8 @@ TEST(ChmContentsFile, HashInANameBecomesAQuoteInTheProjectCopyOnly) {
     // What the compiler sees keeps every name inside its attribute and uses "/".
     const QStringList compiler = Lines(ContentsFileText(table, ContentsFor::Compiler));
     EXPECT_EQ(compiler[1], CategoryLine(QStringLiteral("A&quot;B(1)"), QStringLiteral("A_B.htm")));
-    EXPECT_EQ(compiler[2], ArticleLine(QStringLiteral("1.C&quot; &quot;x&quot;"),
-                                       QStringLiteral("A_B/1.html")));
+    EXPECT_EQ(compiler[2],
+              ArticleLine(QStringLiteral("1.C&quot; &quot;x&quot;"), QStringLiteral("A_B/1.html")));
 }
 
 TEST(PackingProgress, RoundsHalvesToEven) {

@@ -26,7 +26,7 @@ bool WriteBytes(const QString& path, const QByteArray& bytes) {
 }
 
 class HtmlToTextTest : public ::testing::Test {
-protected:
+  protected:
     // Converts the page bytes; the text file's bytes land in m_written.
     QString Convert(const QByteArray& page) {
         const QString pagePath = m_dir.filePath(QStringLiteral("page.html"));
@@ -63,13 +63,11 @@ TEST_F(HtmlToTextTest, WritesTheTextInCodePage936WithALineEnd) {
 TEST_F(HtmlToTextTest, ScriptsAndStylesLeaveNoTrace) {
     EXPECT_EQ(Convert("<p>a</p><script type=x>var s = '<b>bold</b>';</script><p>b</p>"),
               QStringLiteral("a\r\nb"));
-    EXPECT_EQ(Convert("<p>a</p><STYLE>p { color: red }</STYLE><p>b</p>"),
-              QStringLiteral("a\r\nb"));
+    EXPECT_EQ(Convert("<p>a</p><STYLE>p { color: red }</STYLE><p>b</p>"), QStringLiteral("a\r\nb"));
 }
 
 TEST_F(HtmlToTextTest, EntitiesAndReferences) {
-    EXPECT_EQ(Convert("<p>a&nbsp;b &#20013; &amp; &lt;</p>"),
-              QStringLiteral("ab 中 &amp; &lt;"));
+    EXPECT_EQ(Convert("<p>a&nbsp;b &#20013; &amp; &lt;</p>"), QStringLiteral("ab 中 &amp; &lt;"));
 }
 
 TEST_F(HtmlToTextTest, SourceLineBreaksGoLoneLineFeedsStay) {
@@ -102,7 +100,7 @@ TEST_F(HtmlToTextTest, NothingLeftMeansNoTextFile) {
 namespace {
 
 class ExportTextTest : public ::testing::Test {
-protected:
+  protected:
     ExportTextTest() : m_state(m_dir.path()) {
         m_state.taskName = QStringLiteral("博客");
         QObject::connect(&m_state, &AppState::captionChanged, &m_state,
@@ -155,12 +153,10 @@ TEST_F(ExportTextTest, OneFilePerArticleAndCombinedFilesInReverseTableOrder) {
               EncodeCp936(QStringLiteral("第二\r\n")));
     EXPECT_FALSE(QFileInfo::exists(ExportPath(QStringLiteral("生活/没下载.txt"))));
 
-    const QByteArray combined = Separator(QStringLiteral("同名")) +
-                                EncodeCp936(QStringLiteral("第三\r\n")) +
-                                Separator(QStringLiteral("其他_")) +
-                                EncodeCp936(QStringLiteral("第二\r\n")) +
-                                Separator(QStringLiteral("同名")) +
-                                EncodeCp936(QStringLiteral("第一\r\n"));
+    const QByteArray combined =
+        Separator(QStringLiteral("同名")) + EncodeCp936(QStringLiteral("第三\r\n")) +
+        Separator(QStringLiteral("其他_")) + EncodeCp936(QStringLiteral("第二\r\n")) +
+        Separator(QStringLiteral("同名")) + EncodeCp936(QStringLiteral("第一\r\n"));
     EXPECT_EQ(ReadAll(ExportPath(QStringLiteral("all生活.txt"))), combined);
     EXPECT_EQ(ReadAll(ExportPath(QStringLiteral("alla_b.txt"))),
               Separator(QStringLiteral("t")) + "x\r\n");

@@ -20,6 +20,7 @@
 
 using namespace pellomar;
 using pellomar::test::DismissMessages;
+using pellomar::test::DoubleClick;
 using pellomar::test::OpenedUrls;
 using pellomar::test::OpenMessages;
 using pellomar::test::TypeText;
@@ -167,7 +168,7 @@ TEST_F(MainWindowTest, DoubleClicksOpenPicturesListPagesAndArticles) {
     log.Add(u"没有找到文章，请检查地址！"_qs);
     for (int row = 0; row < 3; ++row) {
         const QPoint at = List()->visualRect(List()->model()->index(row, 0)).center();
-        QTest::mouseDClick(List()->viewport(), Qt::LeftButton, {}, at);
+        DoubleClick(List()->viewport(), at);
     }
     ASSERT_EQ(opened.urls.size(), 2);
     EXPECT_EQ(opened.urls[0], QUrl(u"http://s1.sinaimg.cn/middle/abc.jpg"_qs));
@@ -181,7 +182,7 @@ TEST_F(MainWindowTest, DoubleClicksOpenPicturesListPagesAndArticles) {
     State().table().SetMark(2, u"○"_qs);
     for (int row = 0; row < 3; ++row) {
         const QPoint at = Grid()->visualRect(Grid()->model()->index(row, 1)).center();
-        QTest::mouseDClick(Grid()->viewport(), Qt::LeftButton, {}, at);
+        DoubleClick(Grid()->viewport(), at);
     }
     // Downloaded: the local page; not yet: the service's page; the empty row: nothing.
     ASSERT_EQ(opened.urls.size(), 2);

@@ -5,6 +5,7 @@
 
 #include "ui/messagebox.h"
 
+#include <QAbstractButton>
 #include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
@@ -27,6 +28,13 @@ inline void PickFromList(QComboBox* combo, int index) {
     const QPoint centre = view->visualRect(item).center();
     // The container filters the release; the press makes it a proper click.
     QTest::mouseClick(view->viewport(), Qt::LeftButton, {}, centre);
+}
+
+// A double click as the system delivers it: press, release, double click, release.
+inline void DoubleClick(QWidget* widget, QPoint at) {
+    QTest::mouseClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseDClick(widget, Qt::LeftButton, {}, at);
+    QTest::mouseRelease(widget, Qt::LeftButton, {}, at);
 }
 
 // Types text key by key into widget; unlike QTest::keyClicks it also types characters

@@ -1,0 +1,140 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// demo: backs up the bundled sample blog with no network at all. The blog is served from
+// inside the process on a loopback port, which the engine uses as its proxy; from there on
+// every step is the one the window runs.
+#include "cli/command.h"
+#include "cli/sampleblog.h"
+#include "cli/session.h"
+#include "core/taskfile.h"
+#include "discovery/discovery.h"
+#include "download/downloader.h"
+#include "download/filenames.h"
+#include "packaging/chmpacker.h"
+#include "packaging/textexport.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFileInfo>
+#include <QSet>
+
+namespace pellomar::cli {
+
+namespace {
+
+QCoro::Task<int> RunDemo(Context& context, QStringList arguments);
+
+const QString kDemoTaskName = QStringLiteral("示例博客");
+
+} // namespace
+
+const Command& DemoCommand() {
+    static const Command command{
+        QStringLiteral("demo"), QString(),
+        QStringLiteral("back up the bundled sample blog: discover, download, CHM and text"),
+        u"Serves a sample Sina blog of 40 articles from inside the program (no network is\n"
+        u"used) and backs it up into the program folder as the task \"" +
+            kDemoTaskName +
+            u"\":\nthe article pages with their pictures, the index pages, the CHM and the text\n"
+            u"export. Ends with a summary. Exits with 1 when a step fails.",
+        &RunDemo};
+    return command;
+}
+
+namespace {
+
+// About 40 articles in three categories, one of them long enough for two index pages.
+sample::SampleBlog DemoBlog() {
+    sample::SampleOptions options;
+    options.articleCount = 40;
+    options.categoryCount = 3;
+    options.picturesPerArticle = 2;
+    options.picturedEvery = 2; // so that some pages have none
+    options.favouriteCount = 3;
+    options.seed = 20110821;
+    sample::SampleBlog blog = sample::GenerateSampleBlog(options);
+    for (int i = 0; i < blog.articles.size(); ++i) {
+        const int category = i < 24 ? 0 : (i < 33 ? 1 : 2);
+        blog.articles[i].category = blog.categories[category].name;
+    }
+    return blog;
+}
+
+// The picture files on disk: every file in the category folders that is no article page.
+int CountPictureFiles(AppState& state) {
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    ArticleTable& table = state.table();
+    QSet<QString> pages;
+    QSet<QString> folders;
+    for (int row = 1; row <= table.ArticleCount(); ++row) {
+        const QString category = table.Cell(row, ArticleTable::Category);
+        pages.insert(paths.ArticleFile(category, table.Cell(row, ArticleTable::Link)));
+        folders.insert(paths.CategoryFolder(category));
+    }
+    int pictures = 0;
+    for (const QString& folder : std::as_const(folders)) {
+        if (folder.isEmpty())
+            continue;
+        const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
+        for (const QFileInfo& file : files)
+            if (!pages.contains(file.absoluteFilePath()) && !pages.contains(file.filePath()))
+                ++pictures;
+    }
+    return pictures;
+}
+
+QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
+    const Command& command = DemoCommand();
+    if (!arguments.isEmpty())
+        co_return UsageError(context, command, u"takes no arguments: " + arguments.join(u' '));
+
+    QElapsedTimer clock;
+    clock.start();
+    const sample::SampleBlog blog = DemoBlog();
+    LoopbackServer server;
+    sample::ServeSampleBlog(blog, server);
+    if (!server.Listen()) {
+        context.console.Error(QStringLiteral("demo: cannot open a loopback port for the sample blog"));
+        co_return kNothingDone;
+    }
+
+    Session session(context);
+    AppState& state = session.state();
+    state.network().SetHttpProxy(QStringLiteral("127.0.0.1"), server.Port());
+    co_await session.StartUp();
+
+    state.savePictures = true;
+    co_await Start(state, kSina, kDemoTaskName, sample::FirstPageAddress(blog));
+    session.console().EndProgress();
+    if (state.table().ArticleCount() == 0) {
+        context.console.Error(kNoArticlesFound);
+        co_return kNothingDone;
+    }
+    ExportTask(state);
+
+    co_await DownloadArticles(state);
+    // The CHM and the summary want the last pictures on disk.
+    co_await WaitForPictures(state);
+    session.console().EndProgress();
+
+    const bool chmMade = co_await MakeChm(state, false);
+    session.console().EndProgress();
+    const int texts = co_await ExportText(state);
+    session.console().EndProgress();
+
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString chm = state.programFolder() + u'/' + state.taskName + u".chm";
+    Console& out = context.console;
+    out.Out(QStringLiteral("articles:   %1").arg(state.table().ArticleCount()));
+    out.Out(QStringLiteral("pictures:   %1").arg(CountPictureFiles(state)));
+    out.Out(QStringLiteral("categories: %1").arg(state.table().Categories().Size()));
+    out.Out(u"index:      " + paths.InTaskFolder(QStringLiteral("index.html")));
+    out.Out(u"chm:        " + (chmMade ? chm : u"(not made: " + state.Caption() + u')'));
+    out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts) +
+            u" files)");
+    out.Out(QStringLiteral("seconds:    %1").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    co_return chmMade ? kDone : kNothingDone;
+}
+
+} // namespace
+
+} // namespace pellomar::cli
