@@ -1,0 +1,106 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The demo as a newcomer runs it: the program itself, into an empty folder, with no way out
+// to the network. Its summary must tell the truth about the files it left.
+#include <QCoreApplication>
+#include <QDir>
+#include <QDirIterator>
+#include <QFileInfo>
+#include <QMap>
+#include <QProcess>
+#include <QRegularExpression>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kTask = QStringLiteral("示例博客");
+
+QString Program() {
+    return QCoreApplication::applicationDirPath() + u"/../src/pellomar-cli";
+}
+
+// "articles:   43" ... into {"articles": "43", ...}.
+QMap<QString, QString> Summary(const QString& out) {
+    QMap<QString, QString> fields;
+    static const QRegularExpression line(QStringLiteral("^(\\w+):\\s+(.*)$"),
+                                         QRegularExpression::MultilineOption);
+    for (auto it = line.globalMatch(out); it.hasNext();) {
+        const auto match = it.next();
+        fields.insert(match.captured(1), match.captured(2).trimmed());
+    }
+    return fields;
+}
+
+int CountFiles(const QString& folder, const QRegularExpression& name) {
+    int count = 0;
+    for (QDirIterator it(folder, QDir::Files, QDirIterator::Subdirectories); it.hasNext();)
+        if (name.match(it.nextFileInfo().fileName()).hasMatch())
+            ++count;
+    return count;
+}
+
+TEST(CliDemo, SummaryMatchesTheFilesOnDiskWithoutTheNetwork) {
+    ASSERT_TRUE(QFileInfo::exists(Program())) << "build pellomar-cli first";
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+
+    QProcess process;
+    // Any request that left the process would fail through this proxy.
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("http_proxy"), QStringLiteral("http://127.0.0.1:9"));
+    env.remove(QStringLiteral("QT_QPA_PLATFORM"));
+    process.setProcessEnvironment(env);
+    process.start(Program(), {QStringLiteral("--quiet"), QStringLiteral("--dir"), dir.path(),
+                              QStringLiteral("demo")});
+    ASSERT_TRUE(process.waitForFinished(120'000));
+    const QString err = QString::fromUtf8(process.readAllStandardError());
+    ASSERT_EQ(process.exitCode(), 0) << err.toStdString();
+    EXPECT_TRUE(err.isEmpty()) << "--quiet prints no progress: " << err.toStdString();
+
+    const QMap<QString, QString> summary = Summary(QString::fromUtf8(process.readAllStandardOutput()));
+    const QString task = dir.filePath(kTask);
+
+    // Every article page on disk; about 40 of them.
+    const int articles = summary.value(QStringLiteral("articles")).toInt();
+    EXPECT_GE(articles, 35);
+    EXPECT_EQ(CountFiles(task, QRegularExpression(QStringLiteral("^blog_\\w+\\.html$"))),
+              articles);
+
+    // Pictures: real files, named after their addresses, none of them empty.
+    const int pictures = summary.value(QStringLiteral("pictures")).toInt();
+    EXPECT_GT(pictures, 0);
+    EXPECT_EQ(CountFiles(task, QRegularExpression(QStringLiteral("^http_"))), pictures);
+    for (QDirIterator it(task, {QStringLiteral("http_*")}, QDir::Files,
+                         QDirIterator::Subdirectories);
+         it.hasNext();)
+        EXPECT_GE(it.nextFileInfo().size(), 4);
+
+    // One folder and one index page per category, and the paging of the long category.
+    const int categories = summary.value(QStringLiteral("categories")).toInt();
+    EXPECT_GE(categories, 3);
+    EXPECT_EQ(QDir(task).entryList(QDir::Dirs | QDir::NoDotAndDotDot).size(), categories);
+    EXPECT_TRUE(QDir(task).entryList({QStringLiteral("*2.htm")}, QDir::Files).size() >= 1)
+        << "one category spans two index pages";
+
+    EXPECT_EQ(summary.value(QStringLiteral("index")), task + u"/index.html");
+    EXPECT_TRUE(QFileInfo::exists(task + u"/index.html"));
+    const QString chm = summary.value(QStringLiteral("chm"));
+    EXPECT_EQ(chm, dir.filePath(kTask + u".chm"));
+    EXPECT_GT(QFileInfo(chm).size(), 1024);
+
+    // "…/示例博客TXT (43 files)": one text file per article in its category's folder (the
+    // sample's titles are distinct), and one combined file per category beside them.
+    const QString text = summary.value(QStringLiteral("text"));
+    EXPECT_EQ(text, dir.filePath(kTask + u"TXT (" + QString::number(articles) + u" files)"));
+    const QString textFolder = dir.filePath(kTask + u"TXT");
+    EXPECT_EQ(CountFiles(textFolder, QRegularExpression(QStringLiteral("\\.txt$"))),
+              articles + categories);
+    EXPECT_EQ(QDir(textFolder).entryList({QStringLiteral("all*.txt")}, QDir::Files).size(),
+              categories);
+
+    bool secondsOk = false;
+    EXPECT_GT(summary.value(QStringLiteral("seconds")).toDouble(&secondsOk), 0.0);
+    EXPECT_TRUE(secondsOk);
+}
+
+} // namespace
