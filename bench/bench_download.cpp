@@ -11,7 +11,6 @@
 #include "core/engine.h"
 #include "download/downloader.h"
 #include "download/downloadsteps.h"
-#include "download/pictures.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"
 
@@ -109,9 +108,7 @@ QCoro::Task<bool> Measure(const Run& run) {
     clock.start();
     co_await DownloadArticles(state);
     const double articlesWall = clock.elapsed() / 1000.0;
-    const StatusLog& queue = state.statusLog();
-    while ((queue.Count() > 0 && IsPictureEntry(queue.Line(0))) || !engine.pictures().Idle())
-        co_await EventPulse::Instance().Next();
+    co_await WaitForPictures(state);
     const double wall = clock.elapsed() / 1000.0;
     const double cpu = CpuSeconds() - cpuBefore;
 

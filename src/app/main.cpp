@@ -6,6 +6,7 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <QFileInfo>
 #include <QIcon>
 
 int main(int argc, char** argv) {
@@ -27,11 +28,16 @@ int main(int argc, char** argv) {
         QStringLiteral("The folder for task folders, task files, CHM files and the log."),
         QStringLiteral("FOLDER"));
     parser.addOption(dirOption);
+    parser.addPositionalArgument(QStringLiteral("TASKFILE"),
+                                 QStringLiteral("A task file (.ini) to load, as 导入 does."),
+                                 QStringLiteral("[TASKFILE]"));
     parser.process(app);
 
     pellomar::Engine engine(pellomar::ResolveProgramFolder(parser.value(dirOption)));
     pellomar::MainWindow window(engine);
     QObject::connect(&window, &pellomar::MainWindow::closed, &app, &QApplication::quit);
     window.show();
+    if (!parser.positionalArguments().isEmpty())
+        window.OpenTaskFile(QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
     return app.exec();
 }

@@ -308,7 +308,7 @@ QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog) {
                          HtmlResponse(RenderArticlePage(blog, article)));
         for (const QString& picture : article.pictures) {
             LoopbackServer::Response image;
-            image.contentType = "image/gif";
+            image.contentType = "image/bmp";
             image.body = PictureBytes(pictureSeed = pictureSeed * 1664525u + 1013904223u);
             pages.insert(picture, image);
         }

@@ -10,7 +10,7 @@
 //       also answers "favourites_<uid>_0<k>.html" with page k, so both forms are served
 //   http://blog.sina.com.cn/s/blog_<id>.html                  article pages (also those of
 //                                                             the favourite articles)
-//   http://sNN.sinaimg.cn/middle/...                          pictures (tiny GIFs)
+//   http://sNN.sinaimg.cn/middle/...                          pictures (small bitmaps)
 // Every list page shows 50 entries, newest first; pages are UTF-8.
 #pragma once
 

@@ -459,16 +459,50 @@ QString RenderGonePage(const SampleBlog& blog) {
 }
 
 QByteArray PictureBytes(quint32 seed) {
-    // GIF89a, 1x1, a two-colour table whose first colour is the picture's own.
-    QByteArray gif("GIF89a\x01\x00\x01\x00\x80\x00\x00", 13);
-    gif.append(char(seed & 0xff));
-    gif.append(char((seed >> 8) & 0xff));
-    gif.append(char((seed >> 16) & 0xff));
-    gif.append("\x00\x00\x00", 3);
-    gif.append(",\x00\x00\x00\x00\x01\x00\x01\x00\x00", 10);
-    gif.append("\x02\x02\x44\x01\x00", 5);
-    gif.append(';');
-    return gif;
+    // A two-colour bitmap of diagonal stripes: big enough to see on a page, about 2 KB, and
+    // a format every browser and CHM viewer shows.
+    constexpr int kWidth = 160;
+    constexpr int kHeight = 100;
+    constexpr int kRowBytes = kWidth / 8; // already a multiple of 4
+    constexpr int kOffset = 14 + 40 + 8;
+    QByteArray bmp;
+    const auto put16 = [&bmp](quint32 v) {
+        bmp.append(char(v & 0xff)).append(char(v >> 8 & 0xff));
+    };
+    const auto put32 = [&put16](quint32 v) {
+        put16(v & 0xffff);
+        put16(v >> 16);
+    };
+    bmp.append("BM");
+    put32(kOffset + kRowBytes * kHeight);
+    put32(0);
+    put32(kOffset);
+    put32(40); // the info header: bottom-up rows, 1 bit per pixel, no compression
+    put32(kWidth);
+    put32(kHeight);
+    put16(1);
+    put16(1);
+    put32(0);
+    put32(kRowBytes * kHeight);
+    put32(2835);
+    put32(2835);
+    put32(2);
+    put32(2);
+    // Colour 0: light paper; colour 1: the picture's own, kept dark enough to show.
+    bmp.append("\xf4\xf1\xea\x00", 4);
+    bmp.append(char(seed & 0x7f)).append(char(seed >> 8 & 0x7f)).append(char(seed >> 16 & 0x7f));
+    bmp.append('\0');
+    const int phase = int(seed >> 24) % 16;
+    for (int y = 0; y < kHeight; ++y) {
+        for (int byte = 0; byte < kRowBytes; ++byte) {
+            quint8 bits = 0;
+            for (int bit = 0; bit < 8; ++bit)
+                if ((byte * 8 + bit + y + phase) / 16 % 2)
+                    bits |= quint8(0x80 >> bit);
+            bmp.append(char(bits));
+        }
+    }
+    return bmp;
 }
 
 } // namespace pellomar::sample

@@ -23,7 +23,7 @@ QString RenderListPage(const SampleBlog& blog, const ListPageView& view);
 QString RenderArticlePage(const SampleBlog& blog, const SampleArticle& article);
 // The service's page for a deleted or restricted article.
 QString RenderGonePage(const SampleBlog& blog);
-// A valid 1x1 GIF whose one colour depends on seed.
+// A valid 160x100 bitmap (BMP) of stripes whose colour depends on seed.
 QByteArray PictureBytes(quint32 seed);
 
 // Markup escaping as the service does it for titles.

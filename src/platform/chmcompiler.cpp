@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/chmcompiler.h"
 
+#include "platform/chmdirectory.h"
+
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
 
@@ -242,6 +244,8 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
     const QString compiled = bridge.filePath(kBridgeOutput);
     if (QFileInfo(compiled).size() <= 0)
         co_return ChmOutcome{false, program + u"没有生成CHM文件" + Detail(lines)};
+    if (MendChmListingHead(compiled) == ChmDirectoryMend::NotAChm)
+        co_return ChmOutcome{false, program + u"生成的不是CHM文件" + Detail(lines)};
     if (!CopyWhole(compiled, job.outputPath))
         co_return ChmOutcome{false, u"无法写入" + job.outputPath};
     co_return ChmOutcome{true, {}};

@@ -248,9 +248,13 @@ void MainWindow::ImportTaskClicked() {
     picker->setAcceptMode(QFileDialog::AcceptOpen);
     connect(picker, &QFileDialog::fileSelected, this, [this](const QString& path) {
         if (!path.isEmpty())
-            Launch(ImportTask(state(), path));
+            OpenTaskFile(path);
     });
     picker->open();
+}
+
+void MainWindow::OpenTaskFile(const QString& path) {
+    Launch(ImportTask(state(), path));
 }
 
 void MainWindow::ExportTextClicked() {

@@ -37,6 +37,8 @@ class MainWindow : public QWidget {
     NewTaskDialog* dialog() const { return m_dialog; }
     // True while an operation a button started has not finished.
     bool Busy() const { return m_running > 0; }
+    // Loads a task file as "导入" does once the file is picked.
+    void OpenTaskFile(const QString& path);
 
   signals:
     // The window was closed: the process is to end now.

@@ -4,6 +4,7 @@
 #include "downloadedtask.h"
 #include "packaging/chmpacker.h"
 #include "platform/chmcompiler.h"
+#include "platform/chmdirectory.h"
 #include "platform/textstream.h"
 #include "support/runtask.h"
 
@@ -146,6 +147,66 @@ TEST_F(ChmBuildTest, EveryPageAndPictureIsInsideAndEveryIndexLinkResolves) {
                 EXPECT_TRUE(QFileInfo(out + u'/' + target).isFile()) << target.toStdString();
             }
     }
+}
+
+// A listing of several chunks: chmcmd names the wrong first chunk, which hid every file of
+// the earlier chunks from readers that walk the listing.
+TEST_F(ChmBuildTest, ReadersThatWalkTheListingFindEveryFileOfALargeTask) {
+    const QString category = QFileInfo(FilesBelow(m_taskFolder).filter(u"/"_qs).first()).path();
+    for (int n = 0; n < 200; ++n) {
+        QFile picture(m_taskFolder + u'/' + category +
+                      u"/http___s1.sinaimg.cn_middle_picture_number_" + QString::number(n));
+        ASSERT_TRUE(picture.open(QIODevice::WriteOnly));
+        picture.write("GIF89a-" + QByteArray::number(n));
+    }
+    ASSERT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
+    ASSERT_EQ(m_state->Caption(), QStringLiteral("打包CHM成功！"));
+    const QString out = Extract();
+    const QStringList taskFiles = FilesBelow(m_taskFolder);
+    ASSERT_GT(taskFiles.size(), 200);
+    for (const QString& file : taskFiles)
+        EXPECT_TRUE(QFileInfo::exists(out + u'/' + file)) << file.toStdString();
+}
+
+TEST(MendChmListingHead, PointsTheHeaderAtTheChunkWithoutPredecessor) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("x.chm"));
+    // File header, directory header at 0x60, then three chunks of 0x20 bytes: two listing
+    // chunks (1 -> 0 by their links, so 1 is the first) and an index chunk.
+    const auto write = [&path](qint32 head) {
+        QByteArray bytes(0x60 + 0x54 + 3 * 0x20, '\0');
+        bytes.replace(0, 4, "ITSF");
+        qToLittleEndian<qint64>(0x60, bytes.data() + 0x48);
+        bytes.replace(0x60, 4, "ITSP");
+        qToLittleEndian<qint32>(0x20, bytes.data() + 0x60 + 0x10);
+        qToLittleEndian<qint32>(head, bytes.data() + 0x60 + 0x20);
+        qToLittleEndian<qint32>(3, bytes.data() + 0x60 + 0x2c);
+        const qsizetype chunks = 0x60 + 0x54;
+        bytes.replace(chunks, 4, "PMGL");
+        qToLittleEndian<qint32>(1, bytes.data() + chunks + 0x0c);
+        bytes.replace(chunks + 0x20, 4, "PMGL");
+        qToLittleEndian<qint32>(-1, bytes.data() + chunks + 0x20 + 0x0c);
+        bytes.replace(chunks + 0x40, 4, "PMGI");
+        QFile file(path);
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(bytes);
+        return bytes;
+    };
+    const QByteArray before = write(0);
+    EXPECT_EQ(MendChmListingHead(path), ChmDirectoryMend::Mended);
+    const QByteArray after = ReadAll(path);
+    EXPECT_EQ(qFromLittleEndian<qint32>(after.constData() + 0x60 + 0x20), 1);
+    EXPECT_EQ(after.mid(0, 0x80), before.mid(0, 0x80));
+    EXPECT_EQ(after.mid(0x84), before.mid(0x84));
+    EXPECT_EQ(MendChmListingHead(path), ChmDirectoryMend::Unchanged);
+
+    QFile junk(path);
+    ASSERT_TRUE(junk.open(QIODevice::WriteOnly));
+    junk.write("<html>not a CHM</html>");
+    junk.close();
+    EXPECT_EQ(MendChmListingHead(path), ChmDirectoryMend::NotAChm);
+    EXPECT_EQ(MendChmListingHead(dir.filePath(QStringLiteral("none.chm"))),
+              ChmDirectoryMend::NotAChm);
 }
 
 TEST_F(ChmBuildTest, ViewersDecodeTheContentsAndTitleAsChinese) {
