@@ -13,29 +13,18 @@
 #include "download/downloadsteps.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"
+#include "support/processclock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace pellomar;
+using pellomar::test::CpuSeconds;
+using pellomar::test::PeakRssMb;
 
 namespace {
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-
-double PeakRssMb() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_maxrss) / 1024.0;
-}
 
 // Renders each article page when it is asked for, so that a large blog costs the process
 // no memory of its own and the peak memory is the download's.

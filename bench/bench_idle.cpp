@@ -2,23 +2,15 @@
 // How much CPU a process uses while a long operation waits on the event loop.
 #include "core/appstate.h"
 #include "platform/eventloop.h"
+#include "support/processclock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <cstdio>
-#include <sys/resource.h>
 
 using namespace pellomar;
-
-namespace {
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
-} // namespace
+using pellomar::test::CpuSeconds;
 
 int main(int argc, char** argv) {
     QCoreApplication app(argc, argv);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/appstate.h"
 #include "platform/eventloop.h"
+#include "support/processclock.h"
 
 #include <QCoreApplication>
 #include <QElapsedTimer>
@@ -8,18 +9,11 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace pellomar;
+using pellomar::test::CpuSeconds;
 
 namespace {
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
-}
 
 void Drive(QCoro::Task<>&& task, int timeoutMs) {
     QEventLoop loop;

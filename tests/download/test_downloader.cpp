@@ -9,15 +9,16 @@
 #include "downloadtesthelpers.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"
+#include "support/processclock.h"
 #include "support/runtask.h"
 
 #include <QElapsedTimer>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
-#include <sys/resource.h>
 
 using namespace pellomar;
+using pellomar::test::CpuSeconds;
 using namespace pellomar::test;
 
 namespace {
@@ -33,13 +34,6 @@ QString SinaBody(int n) {
 QString SinaPage(const QString& body) {
     return u"<html><head><title>博客</title></head><body><!-- 正文开始 -->" + body +
            u"<!-- 正文结束 --><p>版权所有</p></body></html>";
-}
-
-double CpuSeconds() {
-    rusage usage{};
-    getrusage(RUSAGE_SELF, &usage);
-    return double(usage.ru_utime.tv_sec + usage.ru_stime.tv_sec) +
-           double(usage.ru_utime.tv_usec + usage.ru_stime.tv_usec) / 1e6;
 }
 
 class Download : public ::testing::Test {
