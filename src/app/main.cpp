@@ -38,6 +38,7 @@ int main(int argc, char** argv) {
     QObject::connect(&window, &pellomar::MainWindow::closed, &app, &QApplication::quit);
     window.show();
     if (!parser.positionalArguments().isEmpty())
-        window.OpenTaskFile(QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
+        window.OpenTaskFile(
+            QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
     return app.exec();
 }

@@ -32,8 +32,8 @@ QString GeneralHelp() {
         "\n"
         "Commands:\n");
     for (const Command* command : Commands())
-        text += u"  " + QString(command->name + u' ' + command->arguments).trimmed() +
-                u"\n      " + command->summary + u'\n';
+        text += u"  " + QString(command->name + u' ' + command->arguments).trimmed() + u"\n      " +
+                command->summary + u'\n';
     text += QStringLiteral("\nExit status: 0 done, 1 nothing found or refused, 2 bad usage.");
     return text;
 }

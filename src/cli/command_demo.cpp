@@ -93,7 +93,8 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     LoopbackServer server;
     sample::ServeSampleBlog(blog, server);
     if (!server.Listen()) {
-        context.console.Error(QStringLiteral("demo: cannot open a loopback port for the sample blog"));
+        context.console.Error(
+            QStringLiteral("demo: cannot open a loopback port for the sample blog"));
         co_return kNothingDone;
     }
 
@@ -129,8 +130,7 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     out.Out(QStringLiteral("categories: %1").arg(state.table().Categories().Size()));
     out.Out(u"index:      " + paths.InTaskFolder(QStringLiteral("index.html")));
     out.Out(u"chm:        " + (chmMade ? chm : u"(not made: " + state.Caption() + u')'));
-    out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts) +
-            u" files)");
+    out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts) + u" files)");
     out.Out(QStringLiteral("seconds:    %1").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
     co_return chmMade ? kDone : kNothingDone;
 }

@@ -15,12 +15,8 @@ const Command& BackupCommand();
 
 const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
-        &DiscoverCommand(),
-        &DownloadCommand(),
-        &DemoCommand(),
-        &ChmCommand(),
-        &TxtCommand(),
-        &BackupCommand(),
+        &DiscoverCommand(), &DownloadCommand(), &DemoCommand(),
+        &ChmCommand(),      &TxtCommand(),      &BackupCommand(),
     };
     return commands;
 }

@@ -13,7 +13,7 @@ namespace {
 
 // splitmix64: small, and the same on every platform and Qt version.
 class Random {
-public:
+  public:
     explicit Random(quint64 seed) : m_state(seed) {}
     quint64 Next() {
         quint64 z = (m_state += 0x9E3779B97F4A7C15ull);
@@ -23,7 +23,7 @@ public:
     }
     int Below(int n) { return n <= 0 ? 0 : int(Next() % quint64(n)); }
 
-private:
+  private:
     quint64 m_state;
 };
 
@@ -190,8 +190,7 @@ SampleBlog GenerateSampleBlog(const SampleOptions& options) {
         const int pictures = i % std::max(1, options.picturedEvery) == 0
                                  ? std::max(0, options.picturesPerArticle)
                                  : 0;
-        SampleArticle article =
-            MakeArticle(random, blog.uid, serial, i, pictures, pictureCounter);
+        SampleArticle article = MakeArticle(random, blog.uid, serial, i, pictures, pictureCounter);
         if (i < categorised && options.categoryCount > 0) {
             const int c = i < options.categoryCount ? i : random.Below(options.categoryCount);
             article.category = blog.categories[c].name;

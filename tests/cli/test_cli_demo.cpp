@@ -57,14 +57,14 @@ TEST(CliDemo, SummaryMatchesTheFilesOnDiskWithoutTheNetwork) {
     ASSERT_EQ(process.exitCode(), 0) << err.toStdString();
     EXPECT_TRUE(err.isEmpty()) << "--quiet prints no progress: " << err.toStdString();
 
-    const QMap<QString, QString> summary = Summary(QString::fromUtf8(process.readAllStandardOutput()));
+    const QMap<QString, QString> summary =
+        Summary(QString::fromUtf8(process.readAllStandardOutput()));
     const QString task = dir.filePath(kTask);
 
     // Every article page on disk; about 40 of them.
     const int articles = summary.value(QStringLiteral("articles")).toInt();
     EXPECT_GE(articles, 35);
-    EXPECT_EQ(CountFiles(task, QRegularExpression(QStringLiteral("^blog_\\w+\\.html$"))),
-              articles);
+    EXPECT_EQ(CountFiles(task, QRegularExpression(QStringLiteral("^blog_\\w+\\.html$"))), articles);
 
     // Pictures: real files, named after their addresses, none of them empty.
     const int pictures = summary.value(QStringLiteral("pictures")).toInt();
