@@ -6,11 +6,11 @@
 //   bench_download articles   1,000 articles at 100 ms, pictures off
 //   bench_download pictures   1,000 articles with 2 pictures each at 50 ms
 //   bench_download large [N]  N (20,000) articles at 0 ms, for peak memory
-#include "cli/sampleblog.h"
-#include "cli/samplemarkup.h"
-#include "core/engine.h"
+#include "demo/sampleblog.h"
+#include "demo/samplemarkup.h"
 #include "download/downloader.h"
 #include "download/downloadsteps.h"
+#include "download/engine.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"
 #include "support/processclock.h"

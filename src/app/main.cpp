@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "core/engine.h"
+#include "download/engine.h"
 #include "platform/programfolder.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"

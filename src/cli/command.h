@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/console.h"
-#include "core/siteprofile.h"
+#include "services/service.h"
 
 #include <QList>
 #include <QString>

@@ -3,8 +3,8 @@
 // the task file the first one saves.
 #include "cli/command.h"
 #include "core/appstate.h"
-#include "core/blogaddress.h"
 #include "core/taskfile.h"
+#include "services/blogaddress.h"
 
 namespace pellomar::cli {
 

@@ -3,7 +3,7 @@
 #include "cli/command.h"
 #include "cli/packagingcommands.h"
 #include "cli/session.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
 #include "packaging/chmpacker.h"
 
 #include <QFileInfo>

@@ -3,12 +3,12 @@
 // inside the process on a loopback port, which the engine uses as its proxy; from there on
 // every step is the one the window runs.
 #include "cli/command.h"
-#include "cli/sampleblog.h"
 #include "cli/session.h"
+#include "core/filenames.h"
 #include "core/taskfile.h"
+#include "demo/sampleblog.h"
 #include "discovery/discovery.h"
 #include "download/downloader.h"
-#include "download/filenames.h"
 #include "packaging/chmpacker.h"
 #include "packaging/textexport.h"
 

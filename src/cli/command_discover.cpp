@@ -2,10 +2,10 @@
 // discover: what "新建" and "确定" start, then "导出".
 #include "cli/command.h"
 #include "cli/session.h"
-#include "core/blogaddress.h"
+#include "core/filenames.h"
 #include "core/taskfile.h"
 #include "discovery/discovery.h"
-#include "download/filenames.h"
+#include "services/blogaddress.h"
 
 #include <algorithm>
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/command.h"
 
+#include "services/service.h"
+
 #include <array>
 
 namespace pellomar::cli {
@@ -28,15 +30,9 @@ const Command* FindCommand(const QString& name) {
     return nullptr;
 }
 
-namespace {
-const std::array<QString, kServiceCount> kServiceNames = {
-    QStringLiteral("sina"), QStringLiteral("baidu"), QStringLiteral("hexun"),
-    QStringLiteral("netease"), QStringLiteral("sohu")};
-} // namespace
-
 std::optional<ServiceKind> ParseServiceName(const QString& text) {
     for (int kind = 0; kind < kServiceCount; ++kind)
-        if (text.compare(kServiceNames[kind], Qt::CaseInsensitive) == 0 ||
+        if (text.compare(FindService(ServiceKind(kind))->cliName, Qt::CaseInsensitive) == 0 ||
             text == ServiceLabel(ServiceKind(kind)))
             return ServiceKind(kind);
     return std::nullopt;
@@ -45,7 +41,8 @@ std::optional<ServiceKind> ParseServiceName(const QString& text) {
 QString ServiceNames() {
     QStringList names;
     for (int kind = 0; kind < kServiceCount; ++kind)
-        names << kServiceNames[kind] + u" (" + ServiceLabel(ServiceKind(kind)) + u')';
+        names << FindService(ServiceKind(kind))->cliName + u" (" + ServiceLabel(ServiceKind(kind)) +
+                     u')';
     return names.join(QStringLiteral(", "));
 }
 

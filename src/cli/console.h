@@ -9,7 +9,7 @@
 namespace pellomar::cli {
 
 class Console {
-public:
+  public:
     Console(QIODevice& out, QIODevice& err, bool errIsTerminal);
 
     // A result line on the output.
@@ -26,7 +26,7 @@ public:
     void SetQuiet(bool quiet) { m_quiet = quiet; }
     bool Quiet() const { return m_quiet; }
 
-private:
+  private:
     void Write(QIODevice& device, const QString& text);
 
     QIODevice& m_out;

@@ -4,7 +4,7 @@
 #pragma once
 
 #include "cli/command.h"
-#include "core/engine.h"
+#include "download/engine.h"
 
 #include <QString>
 #include <qcoro/qcorotask.h>
@@ -12,7 +12,7 @@
 namespace pellomar::cli {
 
 class Session {
-public:
+  public:
     explicit Session(Context& context);
     ~Session();
     Session(const Session&) = delete;
@@ -29,7 +29,7 @@ public:
     // stream (its message box) and leaves the task empty.
     QCoro::Task<bool> ImportTaskFile(const QString& path);
 
-private:
+  private:
     Context& m_context;
     Engine m_engine;
 };

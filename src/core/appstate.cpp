@@ -70,10 +70,6 @@ QString AppState::TaskFolder() const {
     return m_programFolder + u'/' + taskName;
 }
 
-QString AppState::ArticleAddress(int row) const {
-    return pellomar::ArticleAddress(serviceKind, taskName, m_table.Cell(row, ArticleTable::Link));
-}
-
 void AppState::SetCaption(const QString& text) {
     if (text == m_caption)
         return;

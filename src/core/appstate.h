@@ -5,9 +5,9 @@
 // command line are views over it.
 #pragma once
 
-#include "core/siteprofile.h"
+#include "core/articletable.h"
+#include "core/servicekind.h"
 #include "core/statuslog.h"
-#include "discovery/articletable.h"
 #include "platform/network.h"
 
 #include <QObject>
@@ -24,7 +24,7 @@ class PictureQueue;
 
 class AppState : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kSlots = 5;
     // The six buttons SetButtons governs, in its argument order. Scoped to the class: the
     // operations behind the buttons carry the same names.
@@ -62,13 +62,13 @@ public:
     PictureQueue* pictureQueue = nullptr;
 
     ArticleTable& table() { return m_table; }
+    const ArticleTable& table() const { return m_table; }
     StatusLog& statusLog() { return m_statusLog; }
     Network& network() { return m_network; }
     HttpClient* fetchPool(int slot) const;
     const QString& programFolder() const { return m_programFolder; }
     // The folder of the current task: program folder + "/" + task name.
     QString TaskFolder() const;
-    QString ArticleAddress(int row) const;
 
     // The browser seam: none until a browser is plugged in; start-up then skips its wait.
     void SetBrowser(BrowserView* browser);
@@ -99,7 +99,7 @@ public:
     QTimer& timer1() { return m_timer1; }
     QTimer& timer2() { return m_timer2; }
 
-signals:
+  signals:
     void captionChanged(const QString& text);
     void buttonsChanged();
     void indicatorChanged(int slot, const QString& text);
@@ -110,7 +110,7 @@ signals:
     // Timer2: the picture-queue step runs here, before TimerTick is set.
     void timer2Step();
 
-private:
+  private:
     void OnTimer1();
     void OnTimer2();
 

@@ -10,7 +10,7 @@ namespace pellomar {
 
 class StatusLog : public QAbstractListModel {
     Q_OBJECT
-public:
+  public:
     using QAbstractListModel::QAbstractListModel;
 
     int Count() const { return int(m_lines.size()); }
@@ -26,10 +26,10 @@ public:
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
 
-signals:
+  signals:
     void selectionChanged(int index);
 
-private:
+  private:
     QStringList m_lines;
     int m_selected = -1;
 };

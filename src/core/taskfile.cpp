@@ -2,7 +2,8 @@
 #include "core/taskfile.h"
 
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
 
@@ -17,7 +18,6 @@ namespace pellomar {
 
 namespace {
 
-const QString kLineEnd = QStringLiteral("\r\n");
 const QString kBlockEnd = QStringLiteral("\r\n\r\n");
 // Far beyond any real task (a line of a few dozen bytes per value, eight per article).
 constexpr qint64 kMaxTaskFileBytes = 64 * 1024 * 1024;
@@ -115,16 +115,16 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     QString text = DecodeBytes(bytes, QStringLiteral("GB2312"));
     if (text.contains(QChar(QChar::ReplacementCharacter)) || !FitsCp936(text))
         return QStringLiteral("文件含有不是GBK（GB2312）编码的字节");
-    if (!text.contains(kLineEnd) && text.contains(u'\n'))
+    if (!text.contains(kCrLf) && text.contains(u'\n'))
         return QStringLiteral("文件的行尾不是CR LF");
 
     // The blank lines after the last article are the end of the file, not another block; a
     // file that lost them (an editor trims them) still keeps its last article.
-    while (text.endsWith(kLineEnd))
-        text.chop(kLineEnd.size());
+    while (text.endsWith(kCrLf))
+        text.chop(kCrLf.size());
     const QStringList blocks = text.split(kBlockEnd);
 
-    const QStringList header = blocks.first().split(kLineEnd);
+    const QStringList header = blocks.first().split(kCrLf);
     if (header.size() != 5 || !header[0].isEmpty())
         return QStringLiteral("文件开头应是一个空行，然后是地址、博客类型、名称和图片标记各一行");
     task.address = header[1];
@@ -142,7 +142,7 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
 
     for (qsizetype i = 1; i < blocks.size(); ++i) {
         // An empty line left from the separator, then the six stored columns.
-        const QStringList pieces = blocks[i].split(kLineEnd);
+        const QStringList pieces = blocks[i].split(kCrLf);
         if (pieces.size() != kStoredColumns + 1 || !pieces[0].isEmpty())
             return QStringLiteral("第%1篇文章应有%2行（序号、标题、分类、链接、日期、页数），"
                                   "实有%3行")
@@ -181,17 +181,17 @@ bool ExportTask(AppState& state) {
             return refuse(QStringLiteral("任务的") + what + *problem);
 
     const ArticleTable& table = state.table();
-    QString text = kLineEnd + state.blogAddress + kLineEnd + QString::number(state.serviceKind) +
-                   kLineEnd + state.taskName + kLineEnd + flag + kLineEnd + kLineEnd + kLineEnd;
+    QString text = kCrLf + state.blogAddress + kCrLf + QString::number(state.serviceKind) + kCrLf +
+                   state.taskName + kCrLf + flag + kCrLf + kCrLf + kCrLf;
     for (int row = 1; row <= table.RowCount() - 2; ++row) {
         for (int column = 0; column < kStoredColumns; ++column) {
             const QString value = table.Cell(row, column);
             if (const auto problem = Unstorable(value))
                 return refuse(QStringLiteral("第%1篇文章的").arg(row) + ColumnName(column) +
                               *problem);
-            text += value + kLineEnd;
+            text += value + kCrLf;
         }
-        text += kLineEnd + kLineEnd;
+        text += kCrLf + kCrLf;
     }
 
     const QString path = TaskFilePath(state);

@@ -2,9 +2,9 @@
 #include "discovery/discovery.h"
 
 #include "core/appstate.h"
-#include "discovery/listreader.h"
 #include "platform/eventloop.h"
 #include "platform/httpclient.h"
+#include "services/listreader.h"
 
 #include <exception>
 

@@ -2,7 +2,7 @@
 // Discovery: from a service, a name and the first list address to a filled article table.
 #pragma once
 
-#include "core/siteprofile.h"
+#include "services/service.h"
 
 #include <QString>
 #include <qcoro/qcorotask.h>

@@ -2,9 +2,9 @@
 #include "download/articlepage.h"
 
 #include "core/appstate.h"
-#include "discovery/textfunctions.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
 #include "download/downloadlog.h"
-#include "download/filenames.h"
 #include "download/pictures.h"
 #include "platform/textstream.h"
 
@@ -56,9 +56,8 @@ bool CountAttempt(QString& record, int row) {
 }
 
 QString GonePlaceholder(ServiceKind kind, const QString& taskName, const QString& link) {
-    // Sina signs with two hyphens, the others with an em dash.
-    const QString signature =
-        kind == kSina ? QStringLiteral("--kavroPellomar。") : QStringLiteral("—kavroPellomar。");
+    const Service* service = FindService(kind);
+    const QString signature = service ? service->goneSignature : QString();
     return u"博文已经删除或访问受限...<br><A target=_blank href=" +
            ArticleAddress(kind, taskName, link) + u">点击这里打开源地址" + u"</a> <br>  " +
            signature;

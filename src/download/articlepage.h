@@ -2,7 +2,7 @@
 // One downloaded article page made into its local page file.
 #pragma once
 
-#include "core/siteprofile.h"
+#include "services/service.h"
 
 #include <QString>
 

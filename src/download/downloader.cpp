@@ -2,16 +2,17 @@
 #include "download/downloader.h"
 
 #include "core/appstate.h"
+#include "core/filenames.h"
 #include "download/articlepage.h"
 #include "download/downloadlog.h"
 #include "download/downloadsteps.h"
-#include "download/filenames.h"
 #include "download/indexpages.h"
 #include "download/picturequeue.h"
 #include "download/pictures.h"
 #include "platform/eventloop.h"
 #include "platform/httpclient.h"
 #include "platform/textstream.h"
+#include "services/service.h"
 
 #include <QDir>
 #include <QFile>
@@ -37,7 +38,7 @@ struct ArticleSlots {
 };
 
 void Request(AppState& state, HttpClient& client, int row) {
-    client.Open(QStringLiteral("GET"), state.ArticleAddress(row), true);
+    client.Open(QStringLiteral("GET"), ArticleAddress(state, row), true);
     state.table().SetMark(row, kMarkRequested);
 }
 

@@ -2,7 +2,7 @@
 #include "download/downloadsteps.h"
 
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
 #include "platform/eventloop.h"
 
 #include <QFileInfo>

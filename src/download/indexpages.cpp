@@ -2,7 +2,8 @@
 #include "download/indexpages.h"
 
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
 
@@ -13,8 +14,6 @@
 namespace pellomar {
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 // Category pages and lists grow line by line. Lines are gathered per file and appended at
 // every yield, which spares one open and close per line on large blogs; a file counts as

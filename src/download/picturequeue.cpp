@@ -2,9 +2,9 @@
 #include "download/picturequeue.h"
 
 #include "core/appstate.h"
+#include "core/filenames.h"
 #include "download/downloadlog.h"
 #include "download/downloadsteps.h"
-#include "download/filenames.h"
 #include "download/pictures.h"
 #include "platform/httpclient.h"
 #include "platform/textstream.h"

@@ -13,7 +13,7 @@ class AppState;
 
 class PictureQueue : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTimeoutTicks = 100;
 
     // Connects itself to the state's Timer2 step.
@@ -26,7 +26,7 @@ public:
     void Reset();
     bool Idle() const;
 
-private:
+  private:
     struct Slot {
         QString entry;
         int ticks = 0;

@@ -2,10 +2,11 @@
 #include "download/pictures.h"
 
 #include "core/appstate.h"
-#include "discovery/textfunctions.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
 #include "download/downloadlog.h"
-#include "download/filenames.h"
 #include "platform/regex.h"
+#include "services/service.h"
 
 #include <QFileInfo>
 
@@ -13,13 +14,7 @@ namespace pellomar {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 const QString kShareButton = QStringLiteral("hi/apps/share/share_btn.gif");
-
-QString SinaTransparentPicture() {
-    return u"src=\"http://" + QString::fromLatin1(hosts::kSinaStatic) +
-           u"/blog7style/images/common/sg_trans.gif\"";
-}
 
 // A tag without a quoted src gives CutBetween's not-found form, which is no address.
 bool IsAddress(const QString& address) {
@@ -43,20 +38,10 @@ QString LocalisePictures(AppState& state, QString body, int row) {
     body.replace(QStringLiteral("SRC="), QStringLiteral("src="));
     body.replace(QStringLiteral(" src ="), QStringLiteral(" src="));
 
-    switch (state.serviceKind) {
-    case kSina:
-        // Sina shows a transparent placeholder and keeps the real address in real_src.
-        body.remove(SinaTransparentPicture());
-        body.replace(QStringLiteral("real_src"), QStringLiteral("src"));
-        body.replace(QStringLiteral(" src ="), QStringLiteral(" src="));
-        break;
-    case kBaidu:
-    case kNetEase:
-    case kSohu:
-        break;
-    default:
+    const Service* service = FindService(state.serviceKind);
+    if (!service || !service->preparePictures)
         return body;
-    }
+    body = service->preparePictures(std::move(body));
 
     const QString tags = MatchTags(QStringLiteral("<img .*>"), body);
     if (tags.isEmpty())

@@ -2,7 +2,7 @@
 #include "packaging/chmpacker.h"
 
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
 #include "packaging/chmproject.h"
 #include "platform/chmcompiler.h"
 #include "platform/eventloop.h"

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "packaging/chmproject.h"
 
-#include "discovery/articletable.h"
-#include "download/filenames.h"
+#include "core/articletable.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
 #include "platform/textstream.h"
 
 #include <QDir>
@@ -12,12 +13,7 @@ namespace pellomar {
 
 namespace {
 
-const QString kCrLf = QStringLiteral("\r\n");
 constexpr int kNameLength = 30;
-
-QString Quoted(const QString& text) {
-    return QString(text).replace(u'#', u'"');
-}
 
 // Whole-number division with a half going to the even neighbour.
 qint64 DivideHalfEven(qint64 dividend, qint64 divisor) {

@@ -2,8 +2,8 @@
 #include "packaging/textexport.h"
 
 #include "core/appstate.h"
-#include "discovery/textfunctions.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
 
@@ -14,8 +14,6 @@
 namespace pellomar {
 
 namespace {
-
-const QString kCrLf = QStringLiteral("\r\n");
 
 // The page's bytes, 1-based as the filter counts them; a byte beyond the end matches nothing.
 class PageBytes {

@@ -20,7 +20,7 @@ struct YieldOnce {
 };
 
 class EventPulse {
-public:
+  public:
     static EventPulse& Instance();
 
     // Something happened: wake the sleepers. A pulse with nobody waiting is kept, so a
@@ -38,7 +38,7 @@ public:
     // Counts how often a sleeper was woken: lets tests prove that waits sleep.
     long long Wakeups() const { return m_wakeups; }
 
-private:
+  private:
     EventPulse() = default;
     bool m_pending = false;
     long long m_wakeups = 0;

@@ -45,9 +45,8 @@ void HttpClient::Send() {
         return;
     }
     QNetworkRequest request = m_network.MakeRequest(url);
-    QNetworkReply* reply = m_method == u"POST"
-                               ? m_network.manager().post(request, QByteArray())
-                               : m_network.manager().get(request);
+    QNetworkReply* reply = m_method == u"POST" ? m_network.manager().post(request, QByteArray())
+                                               : m_network.manager().get(request);
     m_reply = reply;
     m_state = Sent;
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {

@@ -20,7 +20,7 @@ class Network;
 
 class HttpClient : public QObject {
     Q_OBJECT
-public:
+  public:
     enum State { Idle = 0, Opened = 1, Sent = 2, Receiving = 3, Complete = 4 };
 
     explicit HttpClient(Network& network, QObject* parent = nullptr);
@@ -47,10 +47,10 @@ public:
     // Resumes once the request is complete (at once if it already is).
     CompletionAwaiter Completion() { return CompletionAwaiter{*this}; }
 
-signals:
+  signals:
     void completed();
 
-private:
+  private:
     void Finish(QNetworkReply* reply);
     void Drop();
 

@@ -32,14 +32,14 @@ bool HostIsExcluded(const QString& host, const QString& noProxy) {
 // Qt only reads the proxy environment when the system configuration is switched on,
 // and then through whatever backend the build chose; reading it here keeps it exact.
 class EnvironmentProxyFactory : public QNetworkProxyFactory {
-public:
+  public:
     QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
         return {Network::ProxyFromEnvironment(query.url())};
     }
 };
 
 class FixedProxyFactory : public QNetworkProxyFactory {
-public:
+  public:
     FixedProxyFactory(QString host, quint16 port) : m_host(std::move(host)), m_port(port) {}
     QList<QNetworkProxy> queryProxy(const QNetworkProxyQuery& query) override {
         if (query.url().scheme() == u"http")
@@ -47,7 +47,7 @@ public:
         return {QNetworkProxy::NoProxy};
     }
 
-private:
+  private:
     QString m_host;
     quint16 m_port;
 };

@@ -11,7 +11,7 @@ namespace pellomar {
 
 class Network : public QObject {
     Q_OBJECT
-public:
+  public:
     static constexpr int kTransferTimeoutMs = 60'000;
     static constexpr qint64 kMaxBodyBytes = 64 * 1024 * 1024;
 
@@ -30,7 +30,7 @@ public:
     // The proxy named by http_proxy / HTTP_PROXY, honouring no_proxy; none when unset.
     static QNetworkProxy ProxyFromEnvironment(const QUrl& target);
 
-private:
+  private:
     QNetworkAccessManager m_manager;
     int m_transferTimeoutMs = kTransferTimeoutMs;
 };

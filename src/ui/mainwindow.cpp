@@ -2,11 +2,11 @@
 #include "ui/mainwindow.h"
 
 #include "core/appstate.h"
-#include "core/engine.h"
+#include "core/filenames.h"
 #include "core/taskfile.h"
 #include "discovery/discovery.h"
 #include "download/downloader.h"
-#include "download/filenames.h"
+#include "download/engine.h"
 #include "packaging/chmpacker.h"
 #include "packaging/textexport.h"
 #include "ui/messagebox.h"
@@ -290,7 +290,7 @@ void MainWindow::ArticleDoubleClicked(int row) {
             OpenInDesktop(QUrl::fromLocalFile(file));
         return;
     }
-    const QString address = state().ArticleAddress(row);
+    const QString address = ArticleAddress(state(), row);
     if (!address.isEmpty())
         OpenInDesktop(QUrl(address, QUrl::TolerantMode));
 }

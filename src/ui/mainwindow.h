@@ -3,7 +3,7 @@
 // buttons. A view over the engine's shared state; each button runs one engine operation.
 #pragma once
 
-#include "core/siteprofile.h"
+#include "services/service.h"
 
 #include <QPointer>
 #include <QString>

@@ -2,7 +2,8 @@
 #include "ui/newtaskdialog.h"
 
 #include "core/appstate.h"
-#include "core/blogaddress.h"
+#include "services/blogaddress.h"
+#include "services/service.h"
 #include "ui/messagebox.h"
 
 #include <QCheckBox>
@@ -29,27 +30,6 @@ std::optional<ServiceKind> ServiceOfText(const QString& text) {
         if (text == ServiceLabel(ServiceKind(kind)))
             return ServiceKind(kind);
     return std::nullopt;
-}
-
-// A working example for each service, so the user sees what goes where.
-QString ExampleName(ServiceKind kind) {
-    switch (kind) {
-    case kSina:
-        return QStringLiteral("新浪博客示例");
-    case kBaidu:
-        return QStringLiteral("xiaoyu2008");
-    case kHexun:
-        return QStringLiteral("caijing2008");
-    case kNetEase:
-        return QStringLiteral("wangyi2008");
-    default:
-        return QStringLiteral("souhu2008");
-    }
-}
-
-QString SinaExampleAddress() {
-    return QStringLiteral("http://") + QLatin1StringView(hosts::kSinaBlog) +
-           QStringLiteral("/s/articlelist_1234567890_0_1.html");
 }
 
 } // namespace
@@ -141,28 +121,25 @@ void NewTaskDialog::ChooseService() {
     const std::optional<ServiceKind> kind = ServiceOfText(m_combo1->currentText());
     if (!kind)
         return;
+    const Service& service = *FindService(*kind);
+    const bool typedAddress = !service.blogAddress;
     m_text1->setEnabled(true);
-    m_text2->setEnabled(*kind == kSina);
+    m_text2->setEnabled(typedAddress);
     // Setting the name runs the name rule, which builds the generated addresses; an
     // unchanged name would not, so the rule is run by hand then.
-    if (m_text1->text() == ExampleName(*kind))
+    if (m_text1->text() == service.exampleName)
         NameChanged(m_text1->text());
     else
-        m_text1->setText(ExampleName(*kind));
-    if (*kind == kSina) {
-        m_text2->setText(SinaExampleAddress());
+        m_text1->setText(service.exampleName);
+    if (typedAddress) {
+        m_text2->setText(service.exampleAddress);
         m_label3->setText(kSinaHint);
     } else {
         m_label3->setText(kGeneratedHint);
     }
-    SetAddressLabelRed(*kind == kSina);
-    if (*kind == kHexun) {
-        m_check1->setChecked(false);
-        m_check1->setEnabled(false);
-    } else {
-        m_check1->setEnabled(true);
-        m_check1->setChecked(true);
-    }
+    SetAddressLabelRed(typedAddress);
+    m_check1->setEnabled(service.picturesByDefault);
+    m_check1->setChecked(service.picturesByDefault);
     // Typing replaces the example.
     m_text1->setFocus();
     m_text1->setSelection(0, int(m_text1->text().size()));
@@ -172,12 +149,12 @@ void NewTaskDialog::NameChanged(const QString& text) {
     const std::optional<ServiceKind> kind = ServiceOfText(m_combo1->currentText());
     if (!kind)
         return;
-    if (*kind == kSina) {
+    if (FindService(*kind)->cleansTaskName) {
         // The name becomes the task folder: it is cleaned while it is typed.
-        const QString cleaned = TaskNameAsTyped(kSina, text);
+        const QString cleaned = TaskNameAsTyped(*kind, text);
         if (cleaned == text)
             return;
-        const int cursor = int(TaskNameAsTyped(kSina, text.left(m_text1->cursorPosition())).size());
+        const int cursor = int(TaskNameAsTyped(*kind, text.left(m_text1->cursorPosition())).size());
         m_text1->setText(cleaned);
         m_text1->setCursorPosition(cursor);
         return;

@@ -4,7 +4,7 @@
 // of the previous task; closing it through its frame cancels and forgets them.
 #pragma once
 
-#include "core/siteprofile.h"
+#include "services/service.h"
 
 #include <QDialog>
 #include <QString>

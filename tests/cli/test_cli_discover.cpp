@@ -1,13 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
-#include "cli/sampleblog.h"
-#include "cli/samplemarkup.h"
 #include "core/appstate.h"
-#include "core/blogaddress.h"
+#include "core/filenames.h"
 #include "core/taskfile.h"
+#include "demo/sampleblog.h"
+#include "demo/samplemarkup.h"
 #include "discovery/discovery.h"
-#include "download/filenames.h"
+#include "services/blogaddress.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
@@ -68,7 +68,7 @@ QList<QStringList> ImportedRows(const QString& path, AppState& state) {
 }
 
 class CliDiscoverTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start());
         proxy.emplace(server);
@@ -202,7 +202,7 @@ TEST_F(CliDiscoverTest, HelpListsTheCommandsAndEachCommandsUsage) {
 
 // The program itself, as a user runs it.
 class CliProgramTest : public CliDiscoverTest {
-protected:
+  protected:
     QString Program() const {
         return QCoreApplication::applicationDirPath() + u"/../src/pellomar-cli";
     }

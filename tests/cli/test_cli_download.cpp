@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
-#include "cli/sampleblog.h"
 #include "core/appstate.h"
+#include "core/filenames.h"
 #include "core/taskfile.h"
-#include "download/filenames.h"
+#include "demo/sampleblog.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 

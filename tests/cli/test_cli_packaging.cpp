@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
-#include "cli/sampleblog.h"
+#include "demo/sampleblog.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 

@@ -8,7 +8,7 @@ namespace pellomar::cli {
 namespace {
 
 class ConsoleTest : public ::testing::Test {
-protected:
+  protected:
     ConsoleTest() {
         out.open(QIODevice::WriteOnly);
         err.open(QIODevice::WriteOnly);

@@ -29,7 +29,7 @@ void Fetch(HttpClient& client, const QString& address, int timeoutMs = 5000) {
 }
 
 class HttpClientTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override { ASSERT_TRUE(server.Start()); }
 
     FixtureServer server;

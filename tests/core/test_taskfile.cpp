@@ -45,7 +45,7 @@ const QStringList kHeader = {QStringLiteral("http://blog.sina.com.cn/s/articleli
                              QStringLiteral("0"), QStringLiteral("旧任务"), QStringLiteral("True")};
 
 class TaskFileTest : public ::testing::Test {
-protected:
+  protected:
     TaskFileTest() : state(folder.path()) {}
 
     QString PathOf(const QString& name) { return folder.filePath(name); }

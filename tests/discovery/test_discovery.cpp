@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "cli/sampleblog.h"
-#include "cli/samplemarkup.h"
 #include "core/appstate.h"
+#include "core/filenames.h"
+#include "demo/sampleblog.h"
+#include "demo/samplemarkup.h"
 #include "discovery/discovery.h"
-#include "download/filenames.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
@@ -62,7 +62,7 @@ QList<QStringList> Rows(AppState& state) {
 }
 
 class DiscoveryTest : public ::testing::Test {
-protected:
+  protected:
     void SetUp() override {
         ASSERT_TRUE(server.Start());
         proxy.emplace(server);

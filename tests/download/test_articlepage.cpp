@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/appstate.h"
+#include "core/filenames.h"
 #include "download/articlepage.h"
 #include "download/downloadsteps.h"
-#include "download/filenames.h"
 #include "downloadtesthelpers.h"
 
 #include <QTemporaryDir>

@@ -1,11 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Whole download runs against the fixture server.
-#include "cli/sampleblog.h"
-#include "core/engine.h"
-#include "discovery/textfunctions.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
+#include "demo/sampleblog.h"
 #include "download/downloader.h"
 #include "download/downloadsteps.h"
-#include "download/filenames.h"
+#include "download/engine.h"
 #include "downloadtesthelpers.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"

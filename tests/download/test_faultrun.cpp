@@ -2,14 +2,14 @@
 // A long download against a misbehaving server: stalls, dropped connections, error and empty
 // answers. Every article must end with its real body on disk, and nothing outside the task
 // folder may be written.
-#include "cli/sampleblog.h"
-#include "core/engine.h"
-#include "core/siteprofile.h"
-#include "discovery/textfunctions.h"
+#include "core/filenames.h"
+#include "core/textfunctions.h"
+#include "demo/sampleblog.h"
 #include "download/downloader.h"
 #include "download/downloadsteps.h"
-#include "download/filenames.h"
+#include "download/engine.h"
 #include "downloadtesthelpers.h"
+#include "services/service.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 

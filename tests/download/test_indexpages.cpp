@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
 #include "download/indexpages.h"
 #include "downloadtesthelpers.h"
 #include "support/runtask.h"

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The picture queue driven one step at a time (its timer stopped), against the fixture server.
-#include "core/engine.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
+#include "download/engine.h"
 #include "downloadtesthelpers.h"
 #include "platform/httpclient.h"
 #include "support/fixtureserver.h"

@@ -2,7 +2,7 @@
 #include "downloadedtask.h"
 
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
 #include "platform/textstream.h"
 
 #include <QDir>

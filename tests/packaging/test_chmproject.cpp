@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-#include "discovery/articletable.h"
+#include "core/articletable.h"
 #include "packaging/chmproject.h"
 
 #include <QStringList>

@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/appstate.h"
-#include "download/filenames.h"
+#include "core/filenames.h"
 #include "packaging/textexport.h"
 #include "platform/textstream.h"
 #include "support/runtask.h"

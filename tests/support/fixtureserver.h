@@ -3,7 +3,7 @@
 // stalls, dropped connections, error answers, empty answers, failures that pass.
 #pragma once
 
-#include "platform/loopbackserver.h"
+#include "demo/loopbackserver.h"
 
 #include <QByteArray>
 #include <QList>
@@ -14,7 +14,7 @@ namespace pellomar::test {
 
 class FixtureServer : public LoopbackServer {
     Q_OBJECT
-public:
+  public:
     explicit FixtureServer(QObject* parent = nullptr);
 
     // Listens, failing the current test when it cannot.
@@ -42,10 +42,10 @@ public:
     // The most replies held back at one time: shows how many requests were in flight.
     int PeakPendingReplies() const { return m_peakPendingReplies; }
 
-protected:
+  protected:
     Reply Respond(const Request& request) override;
 
-private:
+  private:
     enum class Action { Delay, Stall, Drop, Error, Empty };
     struct Rule {
         QRegularExpression pattern; // invalid: exact match on key
@@ -69,14 +69,14 @@ private:
 // Points http_proxy at a server for the scope (and clears no_proxy), then restores
 // the variables as they were.
 class ScopedProxyEnv {
-public:
+  public:
     explicit ScopedProxyEnv(const LoopbackServer& server);
     explicit ScopedProxyEnv(const QString& proxyUrl);
     ~ScopedProxyEnv();
     ScopedProxyEnv(const ScopedProxyEnv&) = delete;
     ScopedProxyEnv& operator=(const ScopedProxyEnv&) = delete;
 
-private:
+  private:
     struct Saved {
         const char* name;
         bool set;

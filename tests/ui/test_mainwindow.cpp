@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/appstate.h"
-#include "core/engine.h"
+#include "download/engine.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
 #include "uitest.h"

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The window driven as a user drives it, against the sample Sina blog on the loopback
 // server (reached as the HTTP proxy).
-#include "cli/sampleblog.h"
 #include "core/appstate.h"
-#include "core/engine.h"
+#include "demo/sampleblog.h"
+#include "download/engine.h"
 #include "support/fixtureserver.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"

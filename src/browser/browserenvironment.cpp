@@ -1,0 +1,60 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "browser/browserenvironment.h"
+
+#include "platform/network.h"
+
+#include <QCoreApplication>
+#include <QNetworkProxy>
+#include <QStringList>
+#include <QUrl>
+#include <unistd.h>
+
+namespace pellomar {
+
+void PrepareBrowserEnvironment() {
+    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
+        qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
+    AppendChromiumFlags({"--disable-background-networking",
+                         "--disable-background-timer-throttling",
+                         "--disable-renderer-backgrounding"});
+}
+
+QByteArrayList ChromiumProxyFlags() {
+    QStringList rules;
+    for (const QString scheme : {QStringLiteral("http"), QStringLiteral("https")}) {
+        // A host no_proxy names nowhere, so that only the proxy variables decide.
+        const QNetworkProxy proxy =
+            Network::ProxyFromEnvironment(QUrl(scheme + u"://pellomar.invalid/"));
+        if (proxy.type() == QNetworkProxy::HttpProxy)
+            rules << scheme + u'=' + proxy.hostName() + u':' + QString::number(proxy.port());
+    }
+    if (rules.isEmpty())
+        return {};
+    QByteArrayList flags{"--proxy-server=" + rules.join(u';').toUtf8()};
+
+    QByteArray noProxy = qgetenv("no_proxy");
+    if (noProxy.isEmpty())
+        noProxy = qgetenv("NO_PROXY");
+    QStringList bypass;
+    // The engine lets "example.com" cover its subdomains too; Chromium needs both said.
+    for (QString entry : QString::fromLocal8Bit(noProxy).split(u',', Qt::SkipEmptyParts)) {
+        entry = entry.trimmed();
+        if (entry.startsWith(u'.'))
+            entry.remove(0, 1);
+        if (!entry.isEmpty())
+            bypass << entry << u"*." + entry;
+    }
+    if (!bypass.isEmpty())
+        flags << "--proxy-bypass-list=" + bypass.join(u';').toUtf8();
+    return flags;
+}
+
+void AppendChromiumFlags(const QByteArrayList& flags) {
+    QByteArrayList all{qgetenv("QTWEBENGINE_CHROMIUM_FLAGS").trimmed()};
+    all.removeAll(QByteArray());
+    all += flags;
+    qputenv("QTWEBENGINE_CHROMIUM_FLAGS", all.join(' '));
+}
+
+} // namespace pellomar

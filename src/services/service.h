@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the engine knows about one blog service. Each service fills one Service in its own
+// file (sina.cpp, baidu.cpp, ...); services.cpp lists them by ServiceKind. Nothing outside
+// that list decides anything by the service's number.
+#pragma once
+
+#include "core/servicekind.h"
+
+#include <QString>
+#include <memory>
+#include <optional>
+
+namespace pellomar {
+
+class AppState;
+class ListReader;
+
+// The services' public hosts.
+namespace hosts {
+inline constexpr char kSinaBlog[] = "blog.sina.com.cn";
+inline constexpr char kSinaStatic[] = "simg.sinajs.cn";
+inline constexpr char kBaiduSpace[] = "hi.baidu.com";
+inline constexpr char kHexunDomain[] = "blog.hexun.com";
+inline constexpr char kNetEaseDomain[] = "blog.163.com";
+inline constexpr char kSohuDomain[] = "blog.sohu.com";
+} // namespace hosts
+
+struct SiteProfile {
+    QString Charset;
+    QString BodyStart;
+    QString BodyEnd;
+    QString GoneMarkerA;
+    QString GoneMarkerB;
+    QString GoneMarkerC;
+    std::optional<QString> ListReadyMarker;
+    std::optional<QString> ListBusyMarker;
+};
+
+struct Service {
+    // The command line's name for it ("sina").
+    QString cliName;
+    SiteProfile profile;
+
+    // The address of an article's page from the task name and the row's link cell; empty
+    // when the link cannot give one.
+    QString (*articleAddress)(const QString& taskName, const QString& link) = nullptr;
+    // The blog address built from the name as typed; nullptr where the user types it.
+    QString (*blogAddress)(const QString& name) = nullptr;
+    // The name names the task folder only and is cleaned as typed (else: an account name).
+    bool cleansTaskName = false;
+    bool picturesByDefault = true;
+
+    // The new-task dialog's example name (and address, where the user types one).
+    QString exampleName;
+    QString exampleAddress;
+
+    // Prepares an article body before its <img> tags are read; nullptr: the service's
+    // pictures are left where they are.
+    QString (*preparePictures)(QString body) = nullptr;
+    // How the placeholder page of a gone article is signed.
+    QString goneSignature;
+
+    // A fresh list reader for one discovery run; nullptr: none for this service.
+    std::unique_ptr<ListReader> (*makeReader)() = nullptr;
+};
+
+// The picture rule of services whose pages show their pictures as plain <img> tags.
+QString PicturesAsTheyStand(QString body);
+
+// The service of a number; nullptr for a number that names none.
+const Service* FindService(ServiceKind kind);
+
+// The profile of a known service; nullptr for any other value.
+const SiteProfile* Profile(ServiceKind kind);
+
+// The address of an article's page from its link cell; empty for an unknown service or
+// a link the service's rule cannot use.
+QString ArticleAddress(ServiceKind kind, const QString& taskName, const QString& link);
+
+// The address of the article in a row of the current task.
+QString ArticleAddress(const AppState& state, int row);
+
+// The five homes, each defined in its own file.
+const Service& SinaService();
+const Service& BaiduService();
+const Service& HexunService();
+const Service& NetEaseService();
+const Service& SohuService();
+
+} // namespace pellomar

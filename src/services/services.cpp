@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The services by number. A new service is one file and one line here.
+#include "services/service.h"
+
+#include "core/appstate.h"
+#include "core/filenames.h"
+#include "services/blogaddress.h"
+#include "services/listreader.h"
+
+#include <array>
+
+namespace pellomar {
+
+namespace {
+
+// Indexed by ServiceKind.
+constexpr std::array<const Service& (*)(), kServiceCount> kServices = {
+    &SinaService,    // 0
+    &BaiduService,   // 1
+    &HexunService,   // 2
+    &NetEaseService, // 3
+    &SohuService,    // 4
+};
+
+} // namespace
+
+const Service* FindService(ServiceKind kind) {
+    return IsKnownService(kind) ? &kServices[kind]() : nullptr;
+}
+
+const SiteProfile* Profile(ServiceKind kind) {
+    const Service* service = FindService(kind);
+    return service ? &service->profile : nullptr;
+}
+
+QString ArticleAddress(ServiceKind kind, const QString& taskName, const QString& link) {
+    const Service* service = FindService(kind);
+    return service ? service->articleAddress(taskName, link) : QString();
+}
+
+QString ArticleAddress(const AppState& state, int row) {
+    return ArticleAddress(state.serviceKind, state.taskName,
+                          state.table().Cell(row, ArticleTable::Link));
+}
+
+QString PicturesAsTheyStand(QString body) {
+    return body;
+}
+
+std::unique_ptr<ListReader> MakeListReader(ServiceKind kind) {
+    const Service* service = FindService(kind);
+    return service && service->makeReader ? service->makeReader() : nullptr;
+}
+
+QString TaskNameAsTyped(ServiceKind kind, const QString& typed) {
+    const Service* service = FindService(kind);
+    return service && service->cleansTaskName ? SafeFileName(typed) : typed;
+}
+
+std::optional<QString> GeneratedBlogAddress(ServiceKind kind, const QString& name) {
+    const Service* service = FindService(kind);
+    if (!service || !service->blogAddress)
+        return std::nullopt;
+    return service->blogAddress(name);
+}
+
+bool PicturesByDefault(ServiceKind kind) {
+    const Service* service = FindService(kind);
+    return service && service->picturesByDefault;
+}
+
+} // namespace pellomar
