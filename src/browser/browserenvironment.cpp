@@ -4,7 +4,9 @@
 #include "platform/network.h"
 
 #include <QCoreApplication>
+#include <QLoggingCategory>
 #include <QNetworkProxy>
+#include <QQuickWindow>
 #include <QStringList>
 #include <QUrl>
 #include <unistd.h>
@@ -13,16 +15,20 @@ namespace pellomar {
 
 void PrepareBrowserEnvironment() {
     QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Our pages are never drawn: without OpenGL QtWebEngine need not look for a context
+    // (and warn at length on the offscreen platform when there is none).
+    QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
+    // Its start-up report would fill the command line's output.
+    QLoggingCategory::setFilterRules(QStringLiteral("qt.webenginecontext.info=false"));
     if (geteuid() == 0 && qEnvironmentVariableIsEmpty("QTWEBENGINE_DISABLE_SANDBOX"))
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
-    AppendChromiumFlags({"--disable-background-networking",
-                         "--disable-background-timer-throttling",
+    AppendChromiumFlags({"--disable-background-networking", "--disable-background-timer-throttling",
                          "--disable-renderer-backgrounding"});
 }
 
 QByteArrayList ChromiumProxyFlags() {
     QStringList rules;
-    for (const QString scheme : {QStringLiteral("http"), QStringLiteral("https")}) {
+    for (const QString& scheme : {QStringLiteral("http"), QStringLiteral("https")}) {
         // A host no_proxy names nowhere, so that only the proxy variables decide.
         const QNetworkProxy proxy =
             Network::ProxyFromEnvironment(QUrl(scheme + u"://pellomar.invalid/"));

@@ -6,9 +6,9 @@
 #include "platform/browserview.h"
 
 #include <QTimer>
+#include <QVariant>
 #include <memory>
 
-class QVariant;
 class QWebEngineProfile;
 
 namespace pellomar {
@@ -17,7 +17,7 @@ class SilentPage;
 
 class WebBrowserView : public BrowserView {
     Q_OBJECT
-public:
+  public:
     // A load that has not ended by then is stopped; documentComplete reports it failed.
     static constexpr int kLoadTimeoutMs = 30'000;
     // A question to the page that has no answer by then (the page's own script never
@@ -39,12 +39,13 @@ public:
     // Tests shorten them.
     void SetTimeLimits(int loadMs, int scriptMs);
 
-private:
+  private:
     // Runs one of our scripts, a function, with arguments; an invalid result when the
     // page gave no answer within the script time limit.
     QCoro::Task<QVariant> Call(QString script, QVariantList arguments);
     void OnLoadStarted();
     void OnLoadFinished(bool ok);
+    void OnLoadLimit();
 
     // The profile must outlive its page, so it is declared first.
     std::unique_ptr<QWebEngineProfile> m_profile;

@@ -26,7 +26,7 @@ struct BrowserElement {
 
 class BrowserView : public QObject {
     Q_OBJECT
-public:
+  public:
     using QObject::QObject;
 
     // Silent: pages show no dialogs and ask for nothing (alerts, log-ins, files).
@@ -55,7 +55,7 @@ public:
         co_return false;
     }
 
-signals:
+  signals:
     // The document-complete notification: the load ended. ok is false when it failed
     // or was stopped at the browser's load time limit.
     void documentComplete(bool ok);
