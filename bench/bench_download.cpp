@@ -95,9 +95,9 @@ QCoro::Task<bool> Measure(const Run& run) {
     const long long wakeupsBefore = EventPulse::Instance().Wakeups();
     QElapsedTimer clock;
     clock.start();
-    co_await DownloadArticles(state);
+    const Outcome articles = co_await DownloadArticles(state);
     const double articlesWall = clock.elapsed() / 1000.0;
-    co_await WaitForPictures(state);
+    co_await WaitForPictures(state, articles);
     const double wall = clock.elapsed() / 1000.0;
     const double cpu = CpuSeconds() - cpuBefore;
 

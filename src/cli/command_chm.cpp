@@ -40,7 +40,7 @@ QString NotDownloadedProblem(Session& session) {
 }
 
 QCoro::Task<bool> LoadDownloadedTask(Session& session, const QString& taskFile) {
-    if (!co_await session.ImportTaskFile(taskFile))
+    if (!(co_await session.ImportTaskFile(taskFile)).ok)
         co_return false;
     if (const QString problem = NotDownloadedProblem(session); !problem.isEmpty()) {
         session.console().Error(problem);
@@ -60,13 +60,13 @@ QCoro::Task<int> RunChm(Context& context, QStringList arguments) {
     if (!co_await LoadDownloadedTask(session, arguments[0]))
         co_return kNothingDone;
     AppState& state = session.state();
-    const bool made = co_await MakeChm(state, false);
+    const Outcome made = co_await MakeChm(state, false);
     session.console().EndProgress();
-    if (!made) {
-        session.console().Error(state.Caption());
+    if (!made.ok) {
+        session.Report(made);
         co_return kNothingDone;
     }
-    session.console().Out(state.programFolder() + u'/' + state.taskName + u".chm");
+    session.console().Out(made.path);
     co_return kDone;
 }
 

@@ -104,22 +104,23 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     co_await session.StartUp();
 
     state.savePictures = true;
-    co_await Start(state, kSina, kDemoTaskName, sample::FirstPageAddress(blog));
+    const Outcome found =
+        co_await Start(state, kSina, kDemoTaskName, sample::FirstPageAddress(blog));
     session.console().EndProgress();
-    if (state.table().ArticleCount() == 0) {
-        context.console.Error(kNoArticlesFound);
+    if (found.articles == 0) {
+        session.Report(found);
         co_return kNothingDone;
     }
     ExportTask(state);
 
-    co_await DownloadArticles(state);
     // The CHM and the summary want the last pictures on disk.
-    co_await WaitForPictures(state);
+    const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
     session.console().EndProgress();
+    session.Report(run);
 
-    const bool chmMade = co_await MakeChm(state, false);
+    const Outcome chmMade = co_await MakeChm(state, false);
     session.console().EndProgress();
-    const int texts = co_await ExportText(state);
+    const Outcome texts = co_await ExportText(state);
     session.console().EndProgress();
 
     const TaskPaths paths{state.programFolder(), state.taskName};
@@ -129,10 +130,12 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     out.Out(QStringLiteral("pictures:   %1").arg(CountPictureFiles(state)));
     out.Out(QStringLiteral("categories: %1").arg(state.table().Categories().Size()));
     out.Out(u"index:      " + paths.InTaskFolder(QStringLiteral("index.html")));
-    out.Out(u"chm:        " + (chmMade ? chm : u"(not made: " + state.Caption() + u')'));
-    out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts) + u" files)");
+    out.Out(u"chm:        " +
+            (chmMade.ok ? chmMade.path : u"(not made: " + chmMade.problem + u')'));
+    out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts.articlesSaved) +
+            u" files)");
     out.Out(QStringLiteral("seconds:    %1").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
-    co_return chmMade ? kDone : kNothingDone;
+    co_return chmMade.ok&& run.ok ? kDone : kNothingDone;
 }
 
 } // namespace

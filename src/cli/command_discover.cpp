@@ -7,8 +7,6 @@
 #include "discovery/discovery.h"
 #include "services/blogaddress.h"
 
-#include <algorithm>
-
 namespace pellomar::cli {
 
 namespace {
@@ -33,20 +31,6 @@ const Command& DiscoverCommand() {
 }
 
 namespace {
-
-// The status list holds the addresses of the list pages read and, between them, what went
-// wrong: the not-found line, reader failures, refused rows.
-void PrintStatusMessages(Session& session) {
-    for (const QString& line : session.state().statusLog().Lines())
-        if (!line.startsWith(u"http://") && !line.startsWith(u"https://"))
-            session.console().Error(line);
-}
-
-bool Failed(AppState& state) {
-    const QStringList& lines = state.statusLog().Lines();
-    return std::any_of(lines.cbegin(), lines.cend(),
-                       [](const QString& line) { return line.startsWith(kDiscoveryFailed); });
-}
 
 QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
     const Command& command = DiscoverCommand();
@@ -84,18 +68,19 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
     co_await session.StartUp();
     AppState& state = session.state();
     state.savePictures = pictures.value_or(PicturesByDefault(*kind));
-    co_await Start(state, *kind, name, address);
+    const Outcome found = co_await Start(state, *kind, name, address);
     session.console().EndProgress();
 
-    PrintStatusMessages(session);
-    if (state.table().ArticleCount() == 0)
+    session.Report(found);
+    if (found.articles == 0)
         co_return kNothingDone;
-    if (!ExportTask(state)) {
-        session.console().Error(state.Caption());
+    const Outcome saved = ExportTask(state);
+    if (!saved.ok) {
+        session.Report(saved);
         co_return kNothingDone;
     }
-    session.console().Out(TaskFilePath(state));
-    co_return Failed(state) ? kNothingDone : kDone;
+    session.console().Out(saved.path);
+    co_return found.ok ? kDone : kNothingDone;
 }
 
 } // namespace

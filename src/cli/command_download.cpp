@@ -3,7 +3,6 @@
 #include "cli/command.h"
 #include "cli/session.h"
 #include "download/downloader.h"
-#include "download/downloadsteps.h"
 
 namespace pellomar::cli {
 
@@ -63,7 +62,7 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
 
     Session session(context);
     co_await session.StartUp();
-    if (!co_await session.ImportTaskFile(taskFile))
+    if (!(co_await session.ImportTaskFile(taskFile)).ok)
         co_return kNothingDone;
     AppState& state = session.state();
     if (perPage)
@@ -71,24 +70,19 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
     if (noPictures)
         state.savePictures = false;
 
-    co_await DownloadArticles(state);
     // The window keeps fetching the last pictures after the run; a process that ends must
     // wait for them.
-    co_await WaitForPictures(state);
+    const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
     session.console().EndProgress();
-
-    ArticleTable& table = state.table();
-    int done = 0;
-    for (int row = 1; row <= table.ArticleCount(); ++row)
-        if (table.Cell(row, ArticleTable::Mark) == kMarkDone)
-            ++done;
-    if (table.ArticleCount() < 5 || done < table.ArticleCount()) {
-        session.console().Error(
-            QStringLiteral("%1/%2 篇文章下载完成").arg(done).arg(table.ArticleCount()));
+    if (!run.ok) {
+        session.Report(run);
+        if (run.problem.isEmpty() || run.articles >= 5)
+            session.console().Error(
+                QStringLiteral("%1/%2 篇文章下载完成").arg(run.articlesSaved).arg(run.articles));
         co_return kNothingDone;
     }
-    session.console().Error(state.Caption());
-    session.console().Out(state.TaskFolder());
+    session.Report(run);
+    session.console().Out(run.path);
     co_return kDone;
 }
 

@@ -36,12 +36,12 @@ QCoro::Task<int> RunTxt(Context& context, QStringList arguments) {
     if (!co_await LoadDownloadedTask(session, arguments[0]))
         co_return kNothingDone;
     AppState& state = session.state();
-    const int converted = co_await ExportText(state);
+    const Outcome converted = co_await ExportText(state);
     session.console().EndProgress();
-    session.console().Error(state.Caption());
-    if (converted == 0)
+    session.Report(converted);
+    if (!converted.ok || converted.articlesSaved == 0)
         co_return kNothingDone;
-    session.console().Out(state.programFolder() + u'/' + state.taskName + u"TXT");
+    session.console().Out(converted.path);
     co_return kDone;
 }
 

@@ -20,8 +20,15 @@ QCoro::Task<> Session::StartUp() {
     co_await state().StartUp();
 }
 
-QCoro::Task<bool> Session::ImportTaskFile(const QString& path) {
+QCoro::Task<Outcome> Session::ImportTaskFile(const QString& path) {
     co_return co_await ImportTask(state(), path);
+}
+
+void Session::Report(const Outcome& outcome) {
+    for (const QString& note : outcome.notes)
+        console().Error(note);
+    if (!outcome.problem.isEmpty())
+        console().Error(outcome.problem);
 }
 
 } // namespace pellomar::cli

@@ -4,6 +4,7 @@
 #pragma once
 
 #include "cli/command.h"
+#include "core/outcome.h"
 #include "download/engine.h"
 
 #include <QString>
@@ -27,7 +28,11 @@ class Session {
 
     // Loads a task file exactly as "导入" does; a refused file is reported on the error
     // stream (its message box) and leaves the task empty.
-    QCoro::Task<bool> ImportTaskFile(const QString& path);
+    QCoro::Task<Outcome> ImportTaskFile(const QString& path);
+
+    // An operation's problem and notes on the error stream (a problem the progress line
+    // has just shown is not repeated).
+    void Report(const Outcome& outcome);
 
   private:
     Context& m_context;

@@ -46,7 +46,7 @@ QCoro::Task<> AppState::StartUp() {
     }
 
     m_table.Reset();
-    SetButtons(true, false, false, true, false, true);
+    SetButtons(buttons::kAtStartUp);
     for (const QString& line : HelpLines())
         m_statusLog.Add(line);
 }
@@ -77,9 +77,8 @@ void AppState::SetCaption(const QString& text) {
     emit captionChanged(text);
 }
 
-void AppState::SetButtons(bool newTask, bool download, bool makeChm, bool folder, bool exportTask,
-                          bool importTask) {
-    m_buttons = {newTask, download, makeChm, folder, exportTask, importTask};
+void AppState::SetButtons(const ButtonStates& states) {
+    m_buttons = states;
     emit buttonsChanged();
 }
 

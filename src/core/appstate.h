@@ -22,6 +22,21 @@ class HttpClient;
 class BrowserView;
 class PictureQueue;
 
+// Which of the six task buttons are on, in the order of AppState::Button.
+using ButtonStates = std::array<bool, 6>;
+
+// The button states of each situation. "目录" is on in all of them.
+namespace buttons {
+inline constexpr ButtonStates kAtStartUp{true, false, false, true, false, true};
+inline constexpr ButtonStates kDiscovering{true, false, false, true, false, false};
+inline constexpr ButtonStates kDiscovered{true, true, false, true, true, true};
+// A download, a CHM, a text export or an import under way.
+inline constexpr ButtonStates kBusy{false, false, false, true, false, false};
+inline constexpr ButtonStates kDownloaded{false, false, true, true, true, false};
+inline constexpr ButtonStates kChmBuilt{true, false, false, true, false, true};
+inline constexpr ButtonStates kImported{true, true, false, true, false, true};
+} // namespace buttons
+
 class AppState : public QObject {
     Q_OBJECT
   public:
@@ -58,6 +73,8 @@ class AppState : public QObject {
     QString seenLinks;
     // Counts discovery runs: a run started while another waits makes the older one stop.
     quint64 discoveryRun = 0;
+    // A text export is under way ("转TXT" is outside SetButtons).
+    bool textExportRunning = false;
     // Set by the picture queue when it is made; the download resets it.
     PictureQueue* pictureQueue = nullptr;
 
@@ -78,10 +95,9 @@ class AppState : public QObject {
     QString Caption() const { return m_caption; }
     void SetCaption(const QString& text);
 
-    void SetButtons(bool newTask, bool download, bool makeChm, bool folder, bool exportTask,
-                    bool importTask);
+    void SetButtons(const ButtonStates& states);
     bool ButtonEnabled(Button button) const { return m_buttons[button]; }
-    const std::array<bool, 6>& Buttons() const { return m_buttons; }
+    const ButtonStates& Buttons() const { return m_buttons; }
 
     // The five slot indicators (Label5).
     QString Indicator(int slot) const { return m_indicators.at(slot); }
@@ -121,7 +137,7 @@ class AppState : public QObject {
     std::array<HttpClient*, 6> m_fetchPool{};
     BrowserView* m_browser = nullptr;
     QString m_caption;
-    std::array<bool, 6> m_buttons{};
+    ButtonStates m_buttons{};
     std::array<QString, kSlots> m_indicators;
     QString m_perPageText = QStringLiteral("20");
     QTimer m_timer1;

@@ -154,9 +154,10 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     return CategoryLimits(task.articles);
 }
 
-void Refuse(AppState& state, const QString& text) {
+Outcome Refuse(AppState& state, const QString& text) {
     state.SetCaption(text);
     state.ShowMessage(text);
+    return Outcome::Failure(text);
 }
 
 } // namespace
@@ -165,10 +166,10 @@ QString TaskFilePath(const AppState& state) {
     return state.programFolder() + u'/' + state.taskName + u".ini";
 }
 
-bool ExportTask(AppState& state) {
+Outcome ExportTask(AppState& state) {
     const auto refuse = [&state](const QString& reason) {
         state.SetCaption(QStringLiteral("导出失败：") + reason);
-        return false;
+        return Outcome::Failure(QStringLiteral("导出失败：") + reason);
     };
     if (!IsSafePathComponent(state.taskName + u".ini"))
         return refuse(QStringLiteral("任务名称不能用作文件名：") + state.taskName);
@@ -195,23 +196,25 @@ bool ExportTask(AppState& state) {
     }
 
     const QString path = TaskFilePath(state);
-    if (!WriteFileAtomically(path, EncodeCp936(text)))
-        return refuse(QStringLiteral("无法写入文件：") + path);
+    if (const WriteResult written = WriteFileAtomically(path, EncodeCp936(text)); !written)
+        return refuse(QStringLiteral("无法写入文件：") + written.error);
     state.SetCaption(state.taskName + u".ini 导出成功! 放在程序目录");
-    return true;
+    Outcome outcome;
+    outcome.ok = true;
+    outcome.articles = table.ArticleCount();
+    outcome.path = path;
+    return outcome;
 }
 
-QCoro::Task<bool> ImportTask(AppState& state, QString path) {
+QCoro::Task<Outcome> ImportTask(AppState& state, QString path) {
     StoredTask task;
-    if (const auto problem = ReadTaskFile(path, task)) {
-        Refuse(state, QStringLiteral("导入失败：") + *problem);
-        co_return false;
-    }
+    if (const auto problem = ReadTaskFile(path, task))
+        co_return Refuse(state, QStringLiteral("导入失败：") + *problem);
 
     // A discovery still waiting for a page must not add to the imported task.
     ++state.discoveryRun;
     // Nothing else may start while the yields below let clicks through.
-    state.SetButtons(false, false, false, true, false, false);
+    state.SetButtons(buttons::kBusy);
     state.table().Reset();
     state.savePictures = task.savePictures;
     state.taskName = task.name;
@@ -229,8 +232,12 @@ QCoro::Task<bool> ImportTask(AppState& state, QString path) {
 
     state.SetCaption(u"导入" + ServiceLabel(state.serviceKind) + u": " + state.taskName +
                      u" 成功! 请按下载开始");
-    state.SetButtons(true, true, false, true, false, true);
-    co_return true;
+    state.SetButtons(buttons::kImported);
+    Outcome outcome;
+    outcome.ok = true;
+    outcome.articles = state.table().ArticleCount();
+    outcome.path = path;
+    co_return outcome;
 }
 
 } // namespace pellomar

@@ -3,6 +3,8 @@
 // code-page-936 text blocks so that a long list need not be searched again.
 #pragma once
 
+#include "core/outcome.h"
+
 #include <QString>
 #include <qcoro/qcorotask.h>
 
@@ -13,12 +15,12 @@ class AppState;
 // program folder + "/" + task name + ".ini".
 QString TaskFilePath(const AppState& state);
 
-// Writes the task file whole; false (with the reason in the caption) when a value cannot
+// Writes the task file whole; refused (the reason also in the caption) when a value cannot
 // be stored or the file cannot be written.
-bool ExportTask(AppState& state);
+Outcome ExportTask(AppState& state);
 
 // Reads, validates and loads a task file. A file that does not follow the format is
 // refused with a message naming the problem and the current task stays as it was.
-QCoro::Task<bool> ImportTask(AppState& state, QString path);
+QCoro::Task<Outcome> ImportTask(AppState& state, QString path);
 
 } // namespace pellomar

@@ -15,11 +15,18 @@ namespace {
 const QString kGet = QStringLiteral("GET");
 
 // A failing reader ends the run as a finished one, with what was found so far.
-void EndWithFailure(AppState& state, const QString& reason) {
+Outcome EndWithFailure(AppState& state, const QString& reason) {
     const QString line = kDiscoveryFailed + reason;
     state.statusLog().Add(line);
     state.SetCaption(line);
-    state.SetButtons(true, true, false, true, true, true);
+    state.SetButtons(buttons::kDiscovered);
+    Outcome outcome = Outcome::Failure(line);
+    outcome.articles = state.table().ArticleCount();
+    return outcome;
+}
+
+Outcome Superseded() {
+    return Outcome::Failure(QStringLiteral("查找被新的任务取代"));
 }
 
 QString Reason(const std::exception& error) {
@@ -28,7 +35,7 @@ QString Reason(const std::exception& error) {
 
 } // namespace
 
-QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
+QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
     const quint64 run = ++state.discoveryRun;
     const auto superseded = [&state, run] { return state.discoveryRun != run; };
 
@@ -38,7 +45,7 @@ QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
     state.table().Reset();
     state.statusLog().Clear();
     state.SetCaption(QStringLiteral("正在查找文章.."));
-    state.SetButtons(true, false, false, true, false, false);
+    state.SetButtons(buttons::kDiscovering);
 
     HttpClient client(state.network());
     client.Open(kGet, htp, true);
@@ -46,7 +53,7 @@ QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
     while (client.ReadyState() != HttpClient::Complete) {
         co_await EventPulse::Instance().Next();
         if (superseded())
-            co_return;
+            co_return Superseded();
     }
 
     const std::unique_ptr<ListReader> reader = MakeListReader(blg);
@@ -54,13 +61,12 @@ QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
         try {
             reader->ReadFirstPage(state, client.ResponseBody());
         } catch (const std::exception& error) {
-            EndWithFailure(state, Reason(error));
-            co_return;
+            co_return EndWithFailure(state, Reason(error));
         }
     }
     if (state.statusLog().Count() == 0) {
         state.statusLog().Add(kNoArticlesFound);
-        co_return;
+        co_return Outcome::Failure(kNoArticlesFound);
     }
 
     state.seenLinks.clear();
@@ -77,22 +83,30 @@ QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
             co_await client.Completion();
             co_await YieldOnce{};
             if (superseded())
-                co_return;
+                co_return Superseded();
             body = client.ResponseBody();
         }
         try {
             co_await reader->ReadListPage(state, std::move(body));
         } catch (const std::exception& error) {
-            if (!superseded())
-                EndWithFailure(state, Reason(error));
-            co_return;
+            if (superseded())
+                co_return Superseded();
+            co_return EndWithFailure(state, Reason(error));
         }
         if (superseded())
-            co_return;
+            co_return Superseded();
     }
 
     state.SetCaption(QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
-    state.SetButtons(true, true, false, true, true, true);
+    state.SetButtons(buttons::kDiscovered);
+    Outcome outcome;
+    outcome.articles = state.table().ArticleCount();
+    outcome.ok = outcome.articles > 0;
+    if (!outcome.ok)
+        outcome.problem = kNoArticlesFound;
+    // Lines after the queued pages: rows the table refused.
+    outcome.notes = state.statusLog().Lines().mid(pages);
+    co_return outcome;
 }
 
 } // namespace pellomar

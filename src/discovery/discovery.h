@@ -2,7 +2,8 @@
 // Discovery: from a service, a name and the first list address to a filled article table.
 #pragma once
 
-#include "services/service.h"
+#include "core/outcome.h"
+#include "core/servicekind.h"
 
 #include <QString>
 #include <qcoro/qcorotask.h>
@@ -15,8 +16,8 @@ inline const QString kNoArticlesFound = QStringLiteral("没有找到文章，请
 // Begins the status line of a run that a reader could not finish.
 inline const QString kDiscoveryFailed = QStringLiteral("查找文章出错：");
 
-// Runs the whole discovery; returns when it has finished or failed. The outcome is in the
-// state: the table, the status list, the caption and the buttons.
-QCoro::Task<> Start(AppState& state, ServiceKind blg, QString bt, QString htp);
+// Runs the whole discovery; returns when it has finished, failed or been superseded by a
+// newer run. The table, status list, caption and buttons show it as it goes.
+QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString htp);
 
 } // namespace pellomar

@@ -58,27 +58,46 @@ void ResetRun(AppState& state) {
         table.SetMark(row, QString());
 }
 
+// The articles marked done and the pictures the queue has finished with.
+Outcome Counted(AppState& state, Outcome outcome) {
+    const ArticleTable& table = state.table();
+    outcome.articles = table.ArticleCount();
+    outcome.articlesSaved = 0;
+    for (int row = 1; row <= table.ArticleCount(); ++row)
+        if (table.Cell(row, ArticleTable::Mark) == kMarkDone)
+            ++outcome.articlesSaved;
+    outcome.articlesFailed = outcome.articles - outcome.articlesSaved;
+    if (state.pictureQueue) {
+        outcome.picturesSaved = state.pictureQueue->Saved();
+        outcome.picturesFailed = int(state.pictureQueue->Failed().size());
+        outcome.notes = state.pictureQueue->Failed();
+    }
+    return outcome;
+}
+
 } // namespace
 
-QCoro::Task<> DownloadArticles(AppState& state) {
+QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     ResetRun(state);
     ArticleTable& table = state.table();
     const int n = table.ArticleCount();
     if (n < kMinArticles) {
-        state.ShowMessage(
-            QStringLiteral("很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”"));
-        co_return;
+        const QString text =
+            QStringLiteral("很遗憾没有找到文章(或者文章少于5篇)，请重新输入用户名后再按“寻找”");
+        state.ShowMessage(text);
+        co_return Counted(state, Outcome::Failure(text));
     }
     const QString taskFolder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
     if (taskFolder.isEmpty()) {
         // A task name from an edited task file that cannot name a folder of its own.
-        state.ShowMessage(u"任务名不能用作文件夹名：" + state.taskName);
-        co_return;
+        const QString text = u"任务名不能用作文件夹名：" + state.taskName;
+        state.ShowMessage(text);
+        co_return Counted(state, Outcome::Failure(text));
     }
 
     state.SetCaption(QStringLiteral("正在下载文章.."));
     state.attemptRecord.clear();
-    state.SetButtons(false, false, false, true, false, false);
+    state.SetButtons(buttons::kBusy);
     if (!QFileInfo::exists(taskFolder))
         QDir().mkdir(taskFolder);
     table.SetTopRow(1);
@@ -151,10 +170,18 @@ QCoro::Task<> DownloadArticles(AppState& state) {
         co_await EventPulse::Instance().Next();
     }
     state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
-    state.SetButtons(false, false, true, true, true, false);
+    state.SetButtons(buttons::kDownloaded);
+    Outcome outcome;
+    outcome.path = taskFolder;
+    outcome = Counted(state, outcome);
+    outcome.ok = outcome.articlesFailed == 0;
+    if (!outcome.ok)
+        outcome.problem =
+            QStringLiteral("%1/%2 篇文章下载完成").arg(outcome.articlesSaved).arg(outcome.articles);
+    co_return outcome;
 }
 
-QCoro::Task<> WaitForPictures(AppState& state) {
+QCoro::Task<Outcome> WaitForPictures(AppState& state, Outcome run) {
     const auto pending = [&state] {
         const StatusLog& queue = state.statusLog();
         return (queue.Count() > 0 && IsPictureEntry(queue.Line(0))) ||
@@ -162,6 +189,7 @@ QCoro::Task<> WaitForPictures(AppState& state) {
     };
     while (pending())
         co_await EventPulse::Instance().Next();
+    co_return Counted(state, std::move(run));
 }
 
 } // namespace pellomar

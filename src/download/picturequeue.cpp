@@ -51,6 +51,7 @@ void PictureQueue::Step() {
             return paths.PictureFile(m_state.table().Cell(row, ArticleTable::Category),
                                      slot.entry.mid(split + 2));
         };
+        const auto address = [&slot] { return slot.entry.mid(slot.entry.indexOf(u"\r\n") + 2); };
         const auto log = [&](const QString& message) {
             AppendLog(m_state.programFolder(), message);
         };
@@ -59,6 +60,7 @@ void PictureQueue::Step() {
         if (!slot.entry.isEmpty() && ++slot.ticks >= kTimeoutTicks) {
             slot.ticks = 0;
             log(u"超时放弃:" + entryText() + u" 到本地:" + localPath());
+            m_failed.append(address());
             client->abort();
             slot.entry.clear();
         }
@@ -68,6 +70,7 @@ void PictureQueue::Step() {
             const QByteArray body = client->ResponseBody();
             const int status = client->Status();
             const QString path = localPath();
+            bool saved = false;
             if (status != 0 && !IsSuccessStatus(status)) {
                 // An error page is no picture.
                 log(u"下载失败！HTTP状态" + QString::number(status) + u' ' + entryText() +
@@ -77,9 +80,13 @@ void PictureQueue::Step() {
             } else if (path.isEmpty() || !WriteFileAtomically(path, body)) {
                 log(u"下载失败！无法写入 " + entryText() + u" 到本地:" + path);
             } else {
+                saved = true;
                 log(u"下载成功" + QString::number(body.size()) + u"字节 " + entryText() +
                     u" 到本地:" + path);
+                ++m_saved;
             }
+            if (!saved)
+                m_failed.append(address());
             client->abort();
             slot.entry.clear();
         }
@@ -87,8 +94,7 @@ void PictureQueue::Step() {
         if (slot.entry.isEmpty() && frontIsPicture()) {
             slot.entry = queue.TakeFirst();
             slot.ticks = 0;
-            const QString address = slot.entry.mid(slot.entry.indexOf(u"\r\n") + 2);
-            client->Open(QStringLiteral("GET"), address, true);
+            client->Open(QStringLiteral("GET"), address(), true);
             client->Send();
         }
     }
@@ -102,6 +108,8 @@ void PictureQueue::Reset() {
                 client->abort();
         m_slots[s] = Slot{};
     }
+    m_saved = 0;
+    m_failed.clear();
 }
 
 bool PictureQueue::Idle() const {

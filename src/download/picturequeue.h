@@ -5,6 +5,7 @@
 
 #include <QObject>
 #include <QString>
+#include <QStringList>
 #include <array>
 
 namespace pellomar {
@@ -26,6 +27,10 @@ class PictureQueue : public QObject {
     void Reset();
     bool Idle() const;
 
+    // Pictures of the current run written, and those given up (by address).
+    int Saved() const { return m_saved; }
+    const QStringList& Failed() const { return m_failed; }
+
   private:
     struct Slot {
         QString entry;
@@ -33,6 +38,8 @@ class PictureQueue : public QObject {
     };
     AppState& m_state;
     std::array<Slot, 5> m_slots;
+    int m_saved = 0;
+    QStringList m_failed;
 };
 
 } // namespace pellomar

@@ -24,37 +24,32 @@ void RemoveProjectFiles(const QString& taskFolder) {
 
 } // namespace
 
-QCoro::Task<bool> MakeChm(AppState& state, bool openWhenDone) {
+QCoro::Task<Outcome> MakeChm(AppState& state, bool openWhenDone) {
     const QString taskFolder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
     const QString chmName = state.taskName + u".chm";
     const auto fail = [&state](const QString& problem) {
         state.SetCaption(u"打包CHM失败：" + problem);
+        return Outcome::Failure(u"打包CHM失败：" + problem);
     };
     if (taskFolder.isEmpty() || !IsSafePathComponent(chmName)) {
-        fail(u"任务名不能用作文件名：" + state.taskName);
-        co_return false;
+        co_return fail(u"任务名不能用作文件名：" + state.taskName);
     }
     if (!QFileInfo(taskFolder).isDir()) {
-        fail(u"任务文件夹不存在：" + taskFolder);
-        co_return false;
+        co_return fail(u"任务文件夹不存在：" + taskFolder);
     }
     const QString chmPath = state.programFolder() + u'/' + chmName;
 
     // The compile leaves the event loop free: nothing else long may start meanwhile.
-    const std::array<bool, 6> buttons = state.Buttons();
-    const auto restoreButtons = [&state, &buttons] {
-        state.SetButtons(buttons[AppState::NewTask], buttons[AppState::Download],
-                         buttons[AppState::MakeChm], buttons[AppState::Folder],
-                         buttons[AppState::ExportTask], buttons[AppState::ImportTask]);
-    };
-    state.SetButtons(false, false, false, true, false, false);
+    const ButtonStates saved = state.Buttons();
+    const auto restoreButtons = [&state, &saved] { state.SetButtons(saved); };
+    state.SetButtons(buttons::kBusy);
 
     qint32 counter = 0;
-    if (!WriteChmProject(taskFolder, state.taskName, state.table())) {
+    if (const WriteResult written = WriteChmProject(taskFolder, state.taskName, state.table());
+        !written) {
         RemoveProjectFiles(taskFolder);
         restoreButtons();
-        fail(u"无法写入" + kProjectFileName + u"或" + kContentsFileName);
-        co_return false;
+        co_return fail(u"无法写入" + written.error);
     }
     state.SetCaption(QStringLiteral("正在打包CHM..."));
     co_await YieldOnce{};
@@ -75,15 +70,18 @@ QCoro::Task<bool> MakeChm(AppState& state, bool openWhenDone) {
     if (!outcome.made) {
         RemoveProjectFiles(taskFolder);
         restoreButtons();
-        fail(outcome.problem);
-        co_return false;
+        co_return fail(outcome.problem);
     }
     state.SetCaption(QStringLiteral("打包CHM成功！"));
     RemoveProjectFiles(taskFolder);
-    state.SetButtons(true, false, false, true, false, true);
+    state.SetButtons(buttons::kChmBuilt);
     if (openWhenDone)
         OpenDocument(chmPath);
-    co_return true;
+    Outcome made;
+    made.ok = true;
+    made.articles = state.table().ArticleCount();
+    made.path = chmPath;
+    co_return made;
 }
 
 } // namespace pellomar

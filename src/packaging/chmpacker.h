@@ -2,6 +2,8 @@
 // "生成CHM": the project and contents files, the compile, the captions, and opening the CHM.
 #pragma once
 
+#include "core/outcome.h"
+
 #include <QString>
 #include <qcoro/qcorotask.h>
 
@@ -10,7 +12,6 @@ namespace pellomar {
 class AppState;
 
 // Packs the current task's folder into program folder + "/" + task name + ".chm".
-// True when the CHM was made.
-QCoro::Task<bool> MakeChm(AppState& state, bool openWhenDone = true);
+QCoro::Task<Outcome> MakeChm(AppState& state, bool openWhenDone = true);
 
 } // namespace pellomar

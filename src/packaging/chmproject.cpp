@@ -121,12 +121,14 @@ QByteArray ContentsFileBytes(const ArticleTable& table) {
     return EncodeCp936(ContentsFileText(table));
 }
 
-bool WriteChmProject(const QString& taskFolder, const QString& taskName,
-                     const ArticleTable& table) {
+WriteResult WriteChmProject(const QString& taskFolder, const QString& taskName,
+                            const ArticleTable& table) {
     const QDir folder(taskFolder);
-    return WriteFileAtomically(folder.filePath(kProjectFileName),
-                               ProjectFileBytes(taskName, table)) &&
-           WriteFileAtomically(folder.filePath(kContentsFileName), ContentsFileBytes(table));
+    WriteResult result =
+        WriteFileAtomically(folder.filePath(kProjectFileName), ProjectFileBytes(taskName, table));
+    if (result)
+        result = WriteFileAtomically(folder.filePath(kContentsFileName), ContentsFileBytes(table));
+    return result;
 }
 
 QString PackingProgressText(qint32 counter, int rowCount, const QString& perPageText) {

@@ -3,6 +3,8 @@
 // table, and the caption the compile shows.
 #pragma once
 
+#include "platform/textstream.h"
+
 #include <QByteArray>
 #include <QString>
 
@@ -27,8 +29,9 @@ QString ContentsFileText(const ArticleTable& table, ContentsFor reader = Content
 QByteArray ProjectFileBytes(const QString& taskName, const ArticleTable& table);
 QByteArray ContentsFileBytes(const ArticleTable& table);
 
-// Writes both into the task folder, whole; false when either cannot be written.
-bool WriteChmProject(const QString& taskFolder, const QString& taskName, const ArticleTable& table);
+// Writes both into the task folder, whole; says which could not be written and why.
+WriteResult WriteChmProject(const QString& taskFolder, const QString& taskName,
+                            const ArticleTable& table);
 
 // "打包第" A "/" (R + B) "个", with A = counter / 2 and B = rows / per-page, each rounded half
 // to even. A per-page text that is no positive whole number shows the count alone.

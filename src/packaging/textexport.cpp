@@ -107,30 +107,29 @@ QString HtmlToText(const QString& pagePath, const QString& textPath) {
     return text;
 }
 
-QCoro::Task<int> ExportText(AppState& state) {
-    // The button stays enabled while an export runs: a second press must not interleave
-    // its appends with the first.
-    static bool running = false;
-    if (running)
-        co_return 0;
+QCoro::Task<Outcome> ExportText(AppState& state) {
+    // "转TXT" is outside the button states: a second press must not interleave its appends
+    // with the first.
+    if (state.textExportRunning)
+        co_return Outcome::Failure(QStringLiteral("转换TXT正在进行"));
+    const auto fail = [&state](const QString& problem) {
+        state.SetCaption(u"转换TXT失败：" + problem);
+        return Outcome::Failure(u"转换TXT失败：" + problem);
+    };
 
     const TaskPaths paths{state.programFolder(), state.taskName};
     const QString exportName = state.taskName + u"TXT";
-    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(exportName)) {
-        state.SetCaption(u"转换TXT失败：任务名不能用作文件名：" + state.taskName);
-        co_return 0;
-    }
+    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(exportName))
+        co_return fail(u"任务名不能用作文件名：" + state.taskName);
     QDir exportFolder(state.programFolder() + u'/' + exportName);
-    if (!exportFolder.exists() && !QDir().mkdir(exportFolder.path())) {
-        state.SetCaption(u"转换TXT失败：无法建立文件夹" + exportFolder.path());
-        co_return 0;
-    }
+    if (!exportFolder.exists() && !QDir().mkdir(exportFolder.path()))
+        co_return fail(u"无法建立文件夹" + exportFolder.path());
     for (const QString& name : exportFolder.entryList({QStringLiteral("*.txt")}, QDir::Files))
         exportFolder.remove(name);
 
-    running = true;
-    const std::array<bool, 6> buttons = state.Buttons();
-    state.SetButtons(false, false, false, true, false, false);
+    state.textExportRunning = true;
+    const ButtonStates saved = state.Buttons();
+    state.SetButtons(buttons::kBusy);
 
     const ArticleTable& table = state.table();
     const int total = table.RowCount() - 2;
@@ -164,11 +163,14 @@ QCoro::Task<int> ExportText(AppState& state) {
                                                                     text + kCrLf);
     }
     state.SetCaption(u"转换TXT完成,一共" + QString::number(count) + u"个");
-    state.SetButtons(buttons[AppState::NewTask], buttons[AppState::Download],
-                     buttons[AppState::MakeChm], buttons[AppState::Folder],
-                     buttons[AppState::ExportTask], buttons[AppState::ImportTask]);
-    running = false;
-    co_return count;
+    state.SetButtons(saved);
+    state.textExportRunning = false;
+    Outcome outcome;
+    outcome.ok = true;
+    outcome.articles = total;
+    outcome.articlesSaved = count;
+    outcome.path = exportFolder.path();
+    co_return outcome;
 }
 
 } // namespace pellomar

@@ -2,6 +2,8 @@
 // "转TXT": the downloaded pages as plain-text files, per category and combined.
 #pragma once
 
+#include "core/outcome.h"
+
 #include <QString>
 #include <qcoro/qcorotask.h>
 
@@ -13,7 +15,7 @@ class AppState;
 // for an empty path). Returns the text; the empty text (and no file) on failure.
 QString HtmlToText(const QString& pagePath, const QString& textPath);
 
-// Returns the number of pages converted.
-QCoro::Task<int> ExportText(AppState& state);
+// The outcome counts the pages converted.
+QCoro::Task<Outcome> ExportText(AppState& state);
 
 } // namespace pellomar

@@ -2,6 +2,7 @@
 #include "platform/textstream.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTextCodec>
@@ -104,28 +105,44 @@ bool FitsCp936(const QString& text) {
     return GbkCodec()->toUnicode(EncodeCp936(text)) == text;
 }
 
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly))
-        return false;
-    // An unfinished save is discarded with its temporary file; the old file stays.
-    if (file.write(bytes) != bytes.size())
-        return false;
-    return file.commit();
+namespace {
+
+WriteResult Failed(const QString& path, const QFileDevice& file) {
+    return {path + u": " + file.errorString()};
 }
 
-bool WriteTextFile(const QString& path, const QString& text) {
+} // namespace
+
+WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return Failed(path, file);
+    // An unfinished save is discarded with its temporary file; the old file stays.
+    // commit() alone can report success for buffered bytes a full disk never took.
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return Failed(path, file);
+    if (!file.commit())
+        return Failed(path, file);
+    if (QFileInfo(path).size() != bytes.size())
+        return {path + u": " + QStringLiteral("写入不完整")};
+    return {};
+}
+
+WriteResult WriteTextFile(const QString& path, const QString& text) {
     return WriteFileAtomically(path, EncodeCp936(text));
 }
 
-bool AppendTextFile(const QString& path, const QString& text) {
+WriteResult AppendTextFile(const QString& path, const QString& text) {
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
-        return false;
+        return Failed(path, file);
     const QByteArray bytes = EncodeCp936(text);
-    const bool written = file.write(bytes) == bytes.size();
+    if (file.write(bytes) != bytes.size() || !file.flush())
+        return Failed(path, file);
     file.close();
-    return written && file.error() == QFileDevice::NoError;
+    if (file.error() != QFileDevice::NoError)
+        return Failed(path, file);
+    return {};
 }
 
 } // namespace pellomar

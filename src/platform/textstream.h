@@ -22,11 +22,19 @@ QByteArray EncodeCp936(const QString& text);
 // True when every character of the text survives a round trip through code page 936.
 bool FitsCp936(const QString& text);
 
-// Creates or overwrites a file whole (written to a temporary name, then renamed).
-bool WriteFileAtomically(const QString& path, const QByteArray& bytes);
+// How a write went: empty `error` when every byte reached the file.
+struct WriteResult {
+    QString error; // the path and the system's reason
+    bool ok() const { return error.isEmpty(); }
+    explicit operator bool() const { return ok(); }
+};
+
+// Creates or overwrites a file whole (written to a temporary name, then renamed); on
+// failure the old file stays as it was.
+WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes);
 // The text in code page 936, created or overwritten whole.
-bool WriteTextFile(const QString& path, const QString& text);
+WriteResult WriteTextFile(const QString& path, const QString& text);
 // The text in code page 936, appended (the file is created when missing).
-bool AppendTextFile(const QString& path, const QString& text);
+WriteResult AppendTextFile(const QString& path, const QString& text);
 
 } // namespace pellomar

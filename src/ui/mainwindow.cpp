@@ -176,7 +176,7 @@ void MainWindow::UpdateButtons() {
     for (int i = 0; i < int(on.size()); ++i)
         m_commands[i]->setEnabled(on[i]);
     // "转TXT" is outside the button states; it only waits for its own run to end.
-    m_commands[6]->setEnabled(!m_textExportRunning);
+    m_commands[6]->setEnabled(!state().textExportRunning);
 }
 
 void MainWindow::FollowTopRow(int row) {
@@ -258,13 +258,11 @@ void MainWindow::OpenTaskFile(const QString& path) {
 }
 
 void MainWindow::ExportTextClicked() {
-    m_textExportRunning = true;
-    UpdateButtons();
     Launch(ExportText(state()), &MainWindow::TextExportFinished);
+    UpdateButtons();
 }
 
 void MainWindow::TextExportFinished() {
-    m_textExportRunning = false;
     UpdateButtons();
 }
 

@@ -82,7 +82,6 @@ class MainWindow : public QWidget {
     std::array<QPushButton*, 7> m_commands{};
     QPointer<NewTaskDialog> m_dialog;
     int m_running = 0;
-    bool m_textExportRunning = false;
 };
 
 } // namespace pellomar

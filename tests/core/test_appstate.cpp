@@ -11,9 +11,9 @@ TEST(AppState, SetButtonsSetsExactlyTheSixInOrder) {
     QTemporaryDir dir;
     AppState state(dir.path());
     QSignalSpy changed(&state, &AppState::buttonsChanged);
-    state.SetButtons(true, false, false, true, false, true);
+    state.SetButtons({true, false, false, true, false, true});
     EXPECT_EQ(state.Buttons(), (std::array<bool, 6>{true, false, false, true, false, true}));
-    state.SetButtons(false, true, true, false, true, false);
+    state.SetButtons({false, true, true, false, true, false});
     EXPECT_EQ(state.Buttons(), (std::array<bool, 6>{false, true, true, false, true, false}));
     EXPECT_TRUE(state.ButtonEnabled(AppState::Download));
     EXPECT_TRUE(state.ButtonEnabled(AppState::MakeChm));

@@ -136,7 +136,7 @@ TEST_F(TaskFileTest, ImportOf250ArticlesCountsToTheEndAndYieldsAtArticles100And2
         QMetaObject::invokeMethod(
             &state, [&] { seenAtYields.insert(state.Caption()); }, Qt::QueuedConnection);
     });
-    const bool imported = test::RunTask(ImportTask(state, PathOf(QStringLiteral("t.ini"))));
+    const bool imported = bool(test::RunTask(ImportTask(state, PathOf(QStringLiteral("t.ini")))));
     QCoreApplication::processEvents();
 
     ASSERT_TRUE(imported);
@@ -205,7 +205,7 @@ TEST_F(TaskFileTest, MalformedFilesAreRefusedAndTheCurrentTaskStaysAsItWas) {
     };
 
     FillThree();
-    state.SetButtons(true, false, true, true, true, false);
+    state.SetButtons({true, false, true, true, true, false});
     const QList<QStringList> rows = Rows();
     int messages = 0;
     QObject::connect(&state, &AppState::messageShown, &state, [&messages] { ++messages; });

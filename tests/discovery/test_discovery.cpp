@@ -5,6 +5,7 @@
 #include "demo/samplemarkup.h"
 #include "discovery/discovery.h"
 #include "platform/eventloop.h"
+#include "support/baiduhexunblogs.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
@@ -156,21 +157,21 @@ TEST_F(DiscoveryTest, AddressesThatGiveNoListPageEndWithTheNotFoundLine) {
     server.SetPage(plain, "<html><body>nothing to see</body></html>");
     for (const QString& address : {dropped, failing, plain, QStringLiteral("not an address"),
                                    QStringLiteral("http://blog.sina.com.cn/missing.html")}) {
-        state.SetButtons(true, true, true, true, true, true);
+        state.SetButtons({true, true, true, true, true, true});
         test::RunTask(Start(state, kSina, QStringLiteral("x"), address));
         SCOPED_TRACE(address.toStdString());
         ExpectFailedRun();
     }
 }
 
-TEST_F(DiscoveryTest, ServicesWithoutAReaderFindNothing) {
-    server.SetPage(QStringLiteral("http://hi.baidu.com/someone/blog"), "<html></html>");
-    test::RunTask(Start(state, kBaidu, QStringLiteral("someone"),
-                        QStringLiteral("http://hi.baidu.com/someone/blog")));
+TEST_F(DiscoveryTest, AHexunBlogWithoutPagingBarAndAnUnknownServiceFindNothing) {
+    // Its one list page holds articles, but without a paging bar no page is queued.
+    test::ServeBlog(test::HexunBlog(QStringLiteral("someone"), 3), server);
+    const QString address = QStringLiteral("http://someone.blog.hexun.com");
+    test::RunTask(Start(state, kHexun, QStringLiteral("someone"), address));
     ExpectFailedRun();
-    EXPECT_EQ(server.RequestCount(QStringLiteral("http://hi.baidu.com/someone/blog")), 1);
-    test::RunTask(Start(state, ServiceKind(9), QStringLiteral("x"),
-                        QStringLiteral("http://hi.baidu.com/someone/blog")));
+    EXPECT_EQ(server.TotalRequests(), 1);
+    test::RunTask(Start(state, ServiceKind(9), QStringLiteral("x"), address));
     ExpectFailedRun();
 }
 
@@ -207,7 +208,8 @@ TEST_F(DiscoveryTest, AStartDuringAnotherRunsWaitLeavesOnlyTheNewTask) {
     const SampleBlog b = Serve(second);
     server.AddDelay(sample::AllArticlesPageAddress(a, 2), 300);
 
-    QCoro::Task<> older = Start(state, kSina, QStringLiteral("a"), sample::FirstPageAddress(a));
+    QCoro::Task<Outcome> older =
+        Start(state, kSina, QStringLiteral("a"), sample::FirstPageAddress(a));
     // Let the older run reach its delayed page, then start the new one in its wait.
     for (int i = 0; i < 100'000 && server.RequestCount(sample::AllArticlesPageAddress(a, 2)) == 0;
          ++i)

@@ -94,7 +94,7 @@ TEST_F(Download, FewerThanFiveArticlesAreRefusedAfterTheResets) {
     AddArticles(4);
     table().SetMark(2, kMarkDone);
     WriteBytes(dir.filePath(kDownloadLogName), "old log");
-    state().SetButtons(true, true, false, true, true, true);
+    state().SetButtons({true, true, false, true, true, true});
     const auto buttons = state().Buttons();
     Run();
     EXPECT_EQ(messages,

@@ -104,7 +104,7 @@ class ChmBuildTest : public ::testing::Test {
 } // namespace
 
 TEST_F(ChmBuildTest, EveryPageAndPictureIsInsideAndEveryIndexLinkResolves) {
-    m_state->SetButtons(false, false, true, true, true, false);
+    m_state->SetButtons({false, false, true, true, true, false});
     ASSERT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
     EXPECT_EQ(m_state->Caption(), QStringLiteral("打包CHM成功！"));
     EXPECT_TRUE(m_captions.contains(QStringLiteral("正在打包CHM...")));
@@ -242,7 +242,7 @@ TEST_F(ChmBuildTest, FailuresAreReportedAndKeepTheEarlierChm) {
     ASSERT_TRUE(earlier.open(QIODevice::WriteOnly));
     earlier.write("earlier");
     earlier.close();
-    m_state->SetButtons(false, false, true, true, true, false);
+    m_state->SetButtons({false, false, true, true, true, false});
 
     const QTemporaryDir scripts;
     const QString silent = scripts.filePath(QStringLiteral("silent"));

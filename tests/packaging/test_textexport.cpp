@@ -141,7 +141,7 @@ TEST_F(ExportTextTest, OneFilePerArticleAndCombinedFilesInReverseTableOrder) {
     AddArticle(QStringLiteral("没下载"), QStringLiteral("生活"), QStringLiteral("4.html"));
     AddArticle(QStringLiteral("t"), QStringLiteral("a b"), QStringLiteral("5.html"), "<b>x");
 
-    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)), 4);
+    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)).articlesSaved, 4);
     EXPECT_EQ(m_captions.last(), QStringLiteral("转换TXT完成,一共4个"));
     EXPECT_TRUE(m_captions.contains(QStringLiteral("转换TXT：1/5")));
     EXPECT_TRUE(m_captions.contains(QStringLiteral("转换TXT：5/5")));
@@ -163,14 +163,14 @@ TEST_F(ExportTextTest, OneFilePerArticleAndCombinedFilesInReverseTableOrder) {
 
     // A second run rewrites the combined files instead of doubling them.
     ASSERT_TRUE(WriteBytes(ExportPath(QStringLiteral("stale.txt")), "old"));
-    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)), 4);
+    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)).articlesSaved, 4);
     EXPECT_EQ(ReadAll(ExportPath(QStringLiteral("all生活.txt"))), combined);
     EXPECT_FALSE(QFileInfo::exists(ExportPath(QStringLiteral("stale.txt"))));
 }
 
 TEST_F(ExportTextTest, ConvertedPageWithoutTextStillGetsItsSeparator) {
     AddArticle(QStringLiteral("空"), QStringLiteral("c"), QStringLiteral("1.html"), "");
-    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)), 1);
+    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)).articlesSaved, 1);
     EXPECT_EQ(ReadAll(ExportPath(QStringLiteral("allc.txt"))),
               Separator(QStringLiteral("空")) + "\r\n");
     EXPECT_FALSE(QFileInfo::exists(ExportPath(QStringLiteral("c/空.txt"))));
@@ -179,7 +179,7 @@ TEST_F(ExportTextTest, ConvertedPageWithoutTextStillGetsItsSeparator) {
 TEST_F(ExportTextTest, NamesThatWouldLeaveTheFolderGiveNoFiles) {
     AddArticle(QStringLiteral("t"), QStringLiteral(".."), QStringLiteral("1.html"));
     AddArticle(QString(300, u'长'), QStringLiteral("c"), QStringLiteral("2.html"), "<p>long");
-    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)), 1);
+    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)).articlesSaved, 1);
     EXPECT_EQ(QDir(m_dir.path()).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
               (QStringList{QStringLiteral("博客"), QStringLiteral("博客TXT")}));
     EXPECT_EQ(QDir(ExportPath(QString())).entryList(QDir::AllEntries | QDir::NoDotAndDotDot),
@@ -191,13 +191,13 @@ TEST_F(ExportTextTest, NamesThatWouldLeaveTheFolderGiveNoFiles) {
 
 TEST_F(ExportTextTest, NothingDownloadedCountsZero) {
     AddArticle(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("1.html"));
-    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)), 0);
+    EXPECT_EQ(pellomar::test::RunTask(ExportText(m_state)).articlesSaved, 0);
     EXPECT_EQ(m_captions.last(), QStringLiteral("转换TXT完成,一共0个"));
     EXPECT_TRUE(QFileInfo(ExportPath(QStringLiteral("c"))).isDir());
 }
 
 TEST_F(ExportTextTest, ButtonsAreHeldDuringTheExportAndGivenBackAfter) {
-    m_state.SetButtons(false, false, true, true, true, false);
+    m_state.SetButtons({false, false, true, true, true, false});
     AddArticle(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("1.html"), "<p>x");
     std::vector<std::array<bool, 6>> seen;
     QObject::connect(&m_state, &AppState::buttonsChanged, &m_state,

@@ -112,11 +112,11 @@ TEST_F(MainWindowTest, ControlsFollowTheSharedState) {
     State().SetCaption(u"正在查找文章.."_qs);
     EXPECT_EQ(Control<QLabel>(u"Label2"_qs)->text(), u"正在查找文章..");
 
-    State().SetButtons(false, false, false, false, false, false);
+    State().SetButtons({false, false, false, false, false, false});
     for (int n = 1; n <= 6; ++n)
         EXPECT_FALSE(Command(n)->isEnabled()) << n;
     EXPECT_TRUE(Command(7)->isEnabled());
-    State().SetButtons(false, true, true, true, true, false);
+    State().SetButtons({false, true, true, true, true, false});
     const bool enabled[] = {false, true, true, true, true, false};
     for (int n = 1; n <= 6; ++n)
         EXPECT_EQ(Command(n)->isEnabled(), enabled[n - 1]) << n;
