@@ -7,7 +7,7 @@ build=${1:-$here/build}
 
 packages=(
   cmake ninja-build g++ pkg-config
-  qt6-base-dev qt6-5compat-dev qcoro-qt6-dev libgl-dev
+  qt6-base-dev qt6-5compat-dev qcoro-qt6-dev libgl-dev qt6-webengine-dev
   libgtest-dev
   fp-utils libchm-bin
   xvfb xauth fonts-noto-cjk
