@@ -13,7 +13,7 @@ QStringList HelpLines() {
         QStringLiteral("第二步：接着会开始寻找文章，寻找完以后就按“下载”开始下载"),
         QStringLiteral("第三步：下载完成后按“生成CHM”生成CHM") +
             QStringLiteral("或下载完成后按“转TXT”生成TXT"),
-        QStringLiteral("注意：程序目录下必须有hha.dll文件，否则不能打包CHM"),
+        QStringLiteral("注意：系统中必须装有chmcmd（fp-utils软件包），否则不能打包CHM"),
         QStringLiteral("注意：由于博客格式经常更新，如发现下载出错请及时反馈，谢谢！"),
     };
 }
@@ -64,10 +64,6 @@ void AppState::SetBrowser(BrowserView* browser) {
 
 HttpClient* AppState::fetchPool(int slot) const {
     return slot >= 0 && slot < 6 ? m_fetchPool[slot] : nullptr;
-}
-
-QString AppState::TaskFolder() const {
-    return m_programFolder + u'/' + taskName;
 }
 
 void AppState::SetCaption(const QString& text) {

@@ -84,8 +84,6 @@ class AppState : public QObject {
     Network& network() { return m_network; }
     HttpClient* fetchPool(int slot) const;
     const QString& programFolder() const { return m_programFolder; }
-    // The folder of the current task: program folder + "/" + task name.
-    QString TaskFolder() const;
 
     // The browser seam: none until a browser is plugged in; start-up then skips its wait.
     void SetBrowser(BrowserView* browser);

@@ -10,6 +10,12 @@
 
 namespace pellomar {
 
+bool IsWebAddress(const QString& address) {
+    const QUrl url(address, QUrl::TolerantMode);
+    const QString scheme = url.scheme().toLower();
+    return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
 HttpClient::HttpClient(Network& network, QObject* parent) : QObject(parent), m_network(network) {}
 
 HttpClient::~HttpClient() {
@@ -17,11 +23,11 @@ HttpClient::~HttpClient() {
     Drop();
 }
 
-void HttpClient::Open(const QString& method, const QString& address, bool async) {
+// Send never blocks, so the asynchronous flag only tells how the caller waits.
+void HttpClient::Open(const QString& method, const QString& address, bool /*async*/) {
     Drop();
     m_method = method.toUpper();
     m_address = address;
-    m_async = async;
     m_body.clear();
     m_status = 0;
     m_state = Opened;
@@ -31,8 +37,9 @@ void HttpClient::Send() {
     if (m_state != Opened)
         return;
     const QUrl url(m_address, QUrl::TolerantMode);
-    if (!url.isValid() || url.scheme().isEmpty() || url.host().isEmpty()) {
-        // Nothing to ask: complete at once with an empty body, like a failed request.
+    if (!IsWebAddress(m_address)) {
+        // Nothing to ask, or nothing to ask of the web (file:, data:, ...): complete at once
+        // with an empty body, like a failed request.
         m_state = Sent;
         const quint64 generation = m_generation;
         QMetaObject::invokeMethod(
@@ -68,16 +75,37 @@ void HttpClient::Send() {
     });
 }
 
+namespace {
+
+// The HTTP status errors (4xx, 5xx) come with a whole answer; every other error means the
+// transfer itself broke: no connection, a time-out, a reset, a body that would not decode.
+bool TransferBroke(QNetworkReply::NetworkError error) {
+    const int code = int(error);
+    const bool statusError = (code >= 201 && code <= 299) || (code >= 401 && code <= 499);
+    return error != QNetworkReply::NoError && !statusError;
+}
+
+// A body shorter than the length the server announced was cut on the way. Qt undoes a
+// content encoding itself, so the announced length then counts other bytes.
+bool CutShort(const QNetworkReply& reply, qsizetype received) {
+    if (!reply.rawHeader("Content-Encoding").isEmpty())
+        return false;
+    bool known = false;
+    const qlonglong announced = reply.rawHeader("Content-Length").trimmed().toLongLong(&known);
+    return known && received < announced;
+}
+
+} // namespace
+
 void HttpClient::Finish(QNetworkReply* reply) {
     if (reply) {
         m_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        if (reply->error() == QNetworkReply::NoError || m_status != 0)
-            m_body += reply->readAll();
-        else
+        m_body += reply->readAll();
+        if (TransferBroke(reply->error()) || CutShort(*reply, m_body.size())) {
+            // Half a page or picture is no data: the request failed on the network.
             m_body.clear();
-        if (reply->error() == QNetworkReply::OperationCanceledError ||
-            reply->error() == QNetworkReply::TimeoutError)
-            m_body.clear();
+            m_status = 0;
+        }
         m_reply = nullptr;
     }
     m_state = Complete;
@@ -86,7 +114,6 @@ void HttpClient::Finish(QNetworkReply* reply) {
     for (auto h : waiters)
         QMetaObject::invokeMethod(
             QCoreApplication::instance(), [h] { h.resume(); }, Qt::QueuedConnection);
-    emit completed();
     EventPulse::Instance().Fire();
 }
 

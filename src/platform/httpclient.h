@@ -18,6 +18,9 @@ namespace pellomar {
 
 class Network;
 
+// An http or https address with a host: the only kind the client asks for.
+bool IsWebAddress(const QString& address);
+
 class HttpClient : public QObject {
     Q_OBJECT
   public:
@@ -32,9 +35,9 @@ class HttpClient : public QObject {
     int ReadyState() const { return m_state; }
     QByteArray ResponseBody() const { return m_body; }
     QString responsetext() const;
-    // The HTTP status of the completed response; 0 when the request failed on the network.
+    // The HTTP status of the completed response; 0 when the request failed on the network
+    // (no answer, or a transfer that broke off or could not be decoded: then no body).
     int Status() const { return m_status; }
-    bool IsAsync() const { return m_async; }
     QString Address() const { return m_address; }
     void abort();
 
@@ -47,9 +50,6 @@ class HttpClient : public QObject {
     // Resumes once the request is complete (at once if it already is).
     CompletionAwaiter Completion() { return CompletionAwaiter{*this}; }
 
-  signals:
-    void completed();
-
   private:
     void Finish(QNetworkReply* reply);
     void Drop();
@@ -58,7 +58,6 @@ class HttpClient : public QObject {
     QPointer<QNetworkReply> m_reply;
     QString m_method;
     QString m_address;
-    bool m_async = true;
     int m_state = Idle;
     int m_status = 0;
     quint64 m_generation = 0;
