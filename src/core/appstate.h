@@ -10,7 +10,9 @@
 #include "core/statuslog.h"
 #include "platform/network.h"
 
+#include <QHash>
 #include <QObject>
+#include <QSet>
 #include <QString>
 #include <QTimer>
 #include <array>
@@ -69,8 +71,10 @@ class AppState : public QObject {
     bool timerTick = false;
     std::array<qint32, 11> slotAge{};
     std::array<quint8, 11> slotSpinner{};
-    QString attemptRecord;
-    QString seenLinks;
+    // Attempts per row of the current download.
+    QHash<int, int> attemptRecord;
+    // The article links discovery has added in this run.
+    QSet<QString> seenLinks;
     // Counts discovery runs: a run started while another waits makes the older one stop.
     quint64 discoveryRun = 0;
     // A text export is under way ("转TXT" is outside SetButtons).

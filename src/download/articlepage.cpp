@@ -38,20 +38,10 @@ QString CutBody(const SiteProfile* profile, const QString& page) {
 
 } // namespace
 
-bool CountAttempt(QString& record, int row) {
-    const QString number = QString::number(row);
-    record += number + u',';
-    // Whole entries only: row 11 is no entry for row 1. Counting overlaps is right here,
-    // since neighbouring entries share their comma.
-    const qsizetype entries =
-        (record.startsWith(number + u',') ? 1 : 0) + record.count(u',' + number + u',');
-    if (entries <= kMaxAttempts)
+bool CountAttempt(QHash<int, int>& record, int row) {
+    if (++record[row] <= kMaxAttempts)
         return false;
-    QStringList kept = record.split(u',', Qt::SkipEmptyParts);
-    kept.removeAll(number);
-    record.clear();
-    for (const QString& entry : kept)
-        record += entry + u',';
+    record.remove(row);
     return true;
 }
 

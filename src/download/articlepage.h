@@ -4,6 +4,7 @@
 
 #include "services/service.h"
 
+#include <QHash>
 #include <QString>
 
 namespace pellomar {
@@ -21,8 +22,8 @@ void ProcessArticlePage(AppState& state, const QString& page, int row, bool erro
 // the service, and a signature.
 QString GonePlaceholder(ServiceKind kind, const QString& taskName, const QString& link);
 
-// Appends row + "," to the record; true when this was the row's fourth entry, which then
-// removes all of the row's entries.
-bool CountAttempt(QString& record, int row);
+// Counts one more attempt at the row; true when this was its fourth, which then forgets
+// the row's attempts.
+bool CountAttempt(QHash<int, int>& record, int row);
 
 } // namespace pellomar

@@ -130,7 +130,7 @@ void ReadArticleListPage(AppState& state, const QString& text) {
                                         QStringLiteral("</span>"), 5);
         if (!allArticles || !state.seenLinks.contains(link))
             AddFoundArticle(state, SafeFileName(title), category, link, date);
-        state.seenLinks.prepend(link + u',');
+        state.seenLinks.insert(link);
     }
 }
 
