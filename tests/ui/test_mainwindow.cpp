@@ -73,7 +73,7 @@ TEST_F(MainWindowTest, StartsWithHelpLinesEmptyGridAndStartUpButtons) {
         u"第一步：按“新建”新建一个博客下载任务"_qs,
         u"第二步：接着会开始寻找文章，寻找完以后就按“下载”开始下载"_qs,
         u"第三步：下载完成后按“生成CHM”生成CHM或下载完成后按“转TXT”生成TXT"_qs,
-        u"注意：程序目录下必须有hha.dll文件，否则不能打包CHM"_qs,
+        u"注意：系统中必须装有chmcmd（fp-utils软件包），否则不能打包CHM"_qs,
         u"注意：由于博客格式经常更新，如发现下载出错请及时反馈，谢谢！"_qs,
     };
     QAbstractItemModel* lines = List()->model();
