@@ -354,6 +354,9 @@ void LoopbackServer::Fill(quint64 token, const Response* response) {
         if (slot.sequence != pending.sequence || slot.state != Connection::SlotState::Waiting)
             continue;
         if (response) {
+            // A cut transfer ends with the connection, as a server that went away would.
+            if (response->cutAfter >= 0 && response->cutAfter < response->body.size())
+                slot.keepAlive = false;
             slot.bytes = Serialise(*response, slot.keepAlive, slot.headOnly);
             slot.state = Connection::SlotState::Ready;
         } else {
@@ -394,12 +397,13 @@ QByteArray LoopbackServer::Serialise(const Response& response, bool keepAlive, b
     if (!response.contentType.isEmpty())
         out += "Content-Type: " + response.contentType + "\r\n";
     out += "Content-Length: " + QByteArray::number(response.body.size()) + "\r\n";
-    out += keepAlive ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
+    const bool cut = response.cutAfter >= 0 && response.cutAfter < response.body.size();
+    out += keepAlive && !cut ? "Connection: keep-alive\r\n" : "Connection: close\r\n";
     for (const auto& [name, value] : response.headers)
         out += name + ": " + value + "\r\n";
     out += "\r\n";
     if (!headOnly)
-        out += response.body;
+        out += cut ? response.body.left(response.cutAfter) : response.body;
     return out;
 }
 

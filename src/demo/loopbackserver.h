@@ -29,6 +29,9 @@ class LoopbackServer : public QObject {
         QByteArray body;
         // Extra header lines, e.g. {"Location", "http://..."} for a redirect.
         QList<std::pair<QByteArray, QByteArray>> headers;
+        // When 0 or more: only this many body bytes are sent under the full Content-Length,
+        // then the connection closes (a transfer cut short).
+        qsizetype cutAfter = -1;
     };
 
     struct Request {

@@ -5,6 +5,7 @@
 #include "core/filenames.h"
 #include "core/textfunctions.h"
 #include "download/downloadlog.h"
+#include "platform/httpclient.h"
 #include "platform/regex.h"
 #include "services/service.h"
 
@@ -22,8 +23,9 @@ bool IsAddress(const QString& address) {
 }
 
 bool PassesQueueTest(const QString& address, const QString& localPath) {
-    return IsAddress(address) && address.contains(u"http") && !localPath.isEmpty() &&
-           !QFileInfo::exists(localPath) && address.size() > 15 && !address.contains(kShareButton);
+    return IsAddress(address) && address.contains(u"http") && IsWebAddress(address) &&
+           !localPath.isEmpty() && !QFileInfo::exists(localPath) && address.size() > 15 &&
+           !address.contains(kShareButton);
 }
 
 } // namespace

@@ -77,12 +77,13 @@ void HttpClient::Send() {
 
 namespace {
 
-// The HTTP status errors (4xx, 5xx) come with a whole answer; every other error means the
-// transfer itself broke: no connection, a time-out, a reset, a body that would not decode.
-bool TransferBroke(QNetworkReply::NetworkError error) {
+// An error status (4xx, 5xx) comes with a whole answer; every other error means the
+// transfer itself broke: no connection, a time-out, a reset, a body that would not decode
+// (which Qt reports as a content error under status 200).
+bool TransferBroke(QNetworkReply::NetworkError error, int status) {
     const int code = int(error);
     const bool statusError = (code >= 201 && code <= 299) || (code >= 401 && code <= 499);
-    return error != QNetworkReply::NoError && !statusError;
+    return error != QNetworkReply::NoError && !(statusError && status >= 400);
 }
 
 // A body shorter than the length the server announced was cut on the way. Qt undoes a
@@ -100,8 +101,9 @@ bool CutShort(const QNetworkReply& reply, qsizetype received) {
 void HttpClient::Finish(QNetworkReply* reply) {
     if (reply) {
         m_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
-        m_body += reply->readAll();
-        if (TransferBroke(reply->error()) || CutShort(*reply, m_body.size())) {
+        if (reply->isOpen())
+            m_body += reply->readAll();
+        if (TransferBroke(reply->error(), m_status) || CutShort(*reply, m_body.size())) {
             // Half a page or picture is no data: the request failed on the network.
             m_body.clear();
             m_status = 0;

@@ -5,6 +5,8 @@
 #include "support/runtask.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
@@ -260,6 +262,50 @@ TEST_F(HttpClientTest, OversizedBodyIsGivenUp) {
     Fetch(client, kPage, 30'000);
     EXPECT_EQ(client.ReadyState(), 4);
     EXPECT_TRUE(client.ResponseBody().isEmpty());
+}
+
+TEST_F(HttpClientTest, ABrokenTransferKeepsNoBody) {
+    // A picture cut at half its length, and a page whose gzip encoding is garbage.
+    const QString picture = QStringLiteral("http://img.example.com/cut.jpg");
+    LoopbackServer::Response cut;
+    cut.contentType = "image/jpeg";
+    cut.body = QByteArray(100'000, 'p');
+    server.SetResponse(picture, cut);
+    server.Truncate(picture);
+    LoopbackServer::Response bomb;
+    bomb.contentType = "text/html";
+    bomb.body = QByteArray("\x1f\x8b\x08\x00not gzip at all", 20) + QByteArray(4000, 'z');
+    bomb.headers.append({QByteArray("Content-Encoding"), QByteArray("gzip")});
+    server.SetResponse(kPage, bomb);
+    ScopedProxyEnv proxy(server);
+
+    for (const QString& address : QStringList{picture, kPage}) {
+        Fetch(client, address);
+        EXPECT_EQ(client.ReadyState(), 4);
+        EXPECT_EQ(client.Status(), 0) << address.toStdString();
+        EXPECT_TRUE(client.ResponseBody().isEmpty()) << address.toStdString();
+    }
+}
+
+TEST_F(HttpClientTest, OnlyHttpAndHttpsAddressesAreAsked) {
+    QTemporaryDir dir;
+    const QString secret = dir.filePath(u"secret"_qs);
+    QFile file(secret);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("do not copy me");
+    file.close();
+    ScopedProxyEnv proxy(server);
+
+    const QStringList addresses = {u"file://localhost"_qs + secret, u"file://"_qs + secret,
+                                   u"data:image/gif;base64,R0lGODlhAQABAAAAACw="_qs};
+    for (const QString& address : addresses) {
+        Fetch(client, address);
+        EXPECT_EQ(client.ReadyState(), 4);
+        EXPECT_TRUE(client.ResponseBody().isEmpty()) << address.toStdString();
+    }
+    EXPECT_EQ(server.TotalRequests(), 0);
+    EXPECT_FALSE(IsWebAddress(u"file://localhost/etc/passwd?http=1"_qs));
+    EXPECT_TRUE(IsWebAddress(u"https://img.example.com/a.jpg"_qs));
 }
 
 } // namespace

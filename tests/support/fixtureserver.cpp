@@ -52,6 +52,10 @@ void FixtureServer::AnswerEmpty(const QString& pattern) {
     AddRule(pattern, Rule{{}, {}, Action::Empty, 0, 0, {}, -1});
 }
 
+void FixtureServer::Truncate(const QString& pattern) {
+    AddRule(pattern, Rule{{}, {}, Action::Truncate, 0, 0, {}, -1});
+}
+
 void FixtureServer::Redirect(const QString& from, const QString& to, int status) {
     Response response;
     response.status = status;
@@ -78,6 +82,9 @@ void FixtureServer::FailFirst(const QString& pattern, int count, Fault how, int 
         break;
     case Fault::Empty:
         rule.action = Action::Empty;
+        break;
+    case Fault::Truncate:
+        rule.action = Action::Truncate;
         break;
     }
     AddRule(pattern, std::move(rule));
@@ -127,6 +134,10 @@ LoopbackServer::Reply FixtureServer::Respond(const Request& request) {
             reply = Reply::Answer(response);
             break;
         }
+        case Action::Truncate:
+            if (reply.kind == Reply::Kind::Answer)
+                reply.response.cutAfter = reply.response.body.size() / 2;
+            break;
         case Action::Delay:
             break;
         }

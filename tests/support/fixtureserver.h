@@ -30,10 +30,12 @@ class FixtureServer : public LoopbackServer {
     void Drop(const QString& pattern);
     void AnswerError(const QString& pattern, int status, const QByteArray& body);
     void AnswerEmpty(const QString& pattern);
+    // The stored page, cut after half its body under the full Content-Length.
+    void Truncate(const QString& pattern);
     void Redirect(const QString& from, const QString& to, int status = 302);
-    // The first `count` requests matching pattern end as `how` (stall, drop, error or
-    // empty); later ones are served normally.
-    enum class Fault { Stall, Drop, Error, Empty };
+    // The first `count` requests matching pattern end as `how` (stall, drop, error, empty
+    // or truncated); later ones are served normally.
+    enum class Fault { Stall, Drop, Error, Empty, Truncate };
     void FailFirst(const QString& pattern, int count, Fault how = Fault::Drop, int status = 500);
     void ClearScript();
 
@@ -46,7 +48,7 @@ class FixtureServer : public LoopbackServer {
     Reply Respond(const Request& request) override;
 
   private:
-    enum class Action { Delay, Stall, Drop, Error, Empty };
+    enum class Action { Delay, Stall, Drop, Error, Empty, Truncate };
     struct Rule {
         QRegularExpression pattern; // invalid: exact match on key
         QString key;
