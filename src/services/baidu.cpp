@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Baidu space: the blog is named by its account; pages are code page 936.
+#include "services/baidureader.h"
 #include "services/service.h"
 
 namespace pellomar {
@@ -34,6 +35,7 @@ Service Build() {
     s.exampleName = QStringLiteral("xiaoyu2008");
     s.preparePictures = &PicturesAsTheyStand;
     s.goneSignature = QStringLiteral("—kavroPellomar。");
+    s.makeReader = [] { return std::unique_ptr<ListReader>(std::make_unique<BaiduReader>()); };
     return s;
 }
 

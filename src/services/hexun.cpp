@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Hexun: each account has its own sub-domain; pages are code page 936; its pictures are
 // not saved.
+#include "services/hexunreader.h"
 #include "services/service.h"
 
 namespace pellomar {
@@ -35,6 +36,7 @@ Service Build() {
     s.picturesByDefault = false;
     s.exampleName = QStringLiteral("caijing2008");
     s.goneSignature = QStringLiteral("—kavroPellomar。");
+    s.makeReader = [] { return std::unique_ptr<ListReader>(std::make_unique<HexunReader>()); };
     return s;
 }
 

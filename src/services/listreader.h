@@ -8,6 +8,7 @@
 #include <QByteArray>
 #include <QString>
 #include <memory>
+#include <optional>
 #include <qcoro/qcorotask.h>
 
 namespace pellomar {
@@ -37,5 +38,14 @@ std::unique_ptr<ListReader> MakeListReader(ServiceKind kind);
 // articles in one) becomes a line in the status list and discovery goes on.
 void AddFoundArticle(AppState& state, const QString& title, const QString& category,
                      const QString& link, const QString& date);
+
+// The number of a paging link, read as the home platform read its 16-bit integers: 0 to
+// 32767, blanks around it allowed. Anything else is no page number (and queues nothing).
+std::optional<int> ReadPageNumber(const QString& text);
+
+// Whether a link cut from a list page can name the article's file and address: ASCII
+// letters, digits, "_", "-" and "." ending in ".html". A failed cut, or one that ran into
+// the markup, is none.
+bool IsPageName(const QString& link);
 
 } // namespace pellomar

@@ -4,6 +4,8 @@
 #include "core/appstate.h"
 #include "demo/sampleblog.h"
 #include "download/engine.h"
+#include "services/blogaddress.h"
+#include "support/baiduhexunblogs.h"
 #include "support/fixtureserver.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
@@ -23,6 +25,7 @@
 #include <gtest/gtest.h>
 #include <memory>
 #include <optional>
+#include <tuple>
 
 using namespace pellomar;
 using pellomar::test::PickFromList;
@@ -118,6 +121,18 @@ class UserFlowTest : public ::testing::Test {
         ASSERT_TRUE(WaitUntilIdle());
     }
 
+    // "新建", a service whose address is built from the name, the name, "确定"; then the
+    // search.
+    void NewNamedTask(int service, const QString& name) {
+        QTest::mouseClick(Command(1), Qt::LeftButton);
+        NewTaskDialog* dialog = m_window->dialog();
+        ASSERT_NE(dialog, nullptr);
+        PickFromList(Control<QComboBox>(dialog, u"Combo1"_qs), service);
+        TypeText(Control<QLineEdit>(dialog, u"Text1"_qs), name);
+        QTest::mouseClick(Control<QPushButton>(dialog, u"Command1"_qs), Qt::LeftButton);
+        ASSERT_TRUE(WaitUntilIdle());
+    }
+
     int BlogArticles() const { return int(m_blog.articles.size() + m_blog.favourites.size()); }
 
     QTemporaryDir m_dir;
@@ -189,6 +204,22 @@ TEST_F(UserFlowTest, ExportedTaskComesBackThroughTheImportButton) {
     EXPECT_EQ(Grid()->index(0, 1).data().toString(), firstTitle);
     EXPECT_EQ(Caption(), u"导入新浪: " + kTaskName + u" 成功! 请按下载开始");
     EXPECT_EQ((ButtonStates()), (std::array<bool, 7>{true, true, false, true, false, true, true}));
+}
+
+TEST_F(UserFlowTest, NewBaiduAndHexunTasksReadTheBlogAtTheAddressBuiltFromTheName) {
+    const test::FixtureBlog baidu = test::BaiduBlog(u"lanting"_qs, 15);
+    const test::FixtureBlog hexun = test::HexunBlog(u"caijing"_qs, 15);
+    for (const auto& [blog, service, pictures] :
+         {std::tuple{&baidu, 1, true}, std::tuple{&hexun, 2, false}}) {
+        test::ServeBlog(*blog, m_server);
+        NewNamedTask(service, blog->account);
+        EXPECT_EQ(State().blogAddress, *GeneratedBlogAddress(blog->kind, blog->account));
+        EXPECT_EQ(State().savePictures, pictures);
+        ASSERT_EQ(Grid()->rowCount(), blog->articles.size() + 1);
+        EXPECT_EQ(Grid()->index(0, 1).data().toString(), blog->articles[0].title);
+        EXPECT_EQ(Grid()->index(14, 2).data().toString(), blog->articles[14].category);
+        EXPECT_EQ(Caption(), u"文章寻找完成，按“下载”开始下载，或者保存本次任务");
+    }
 }
 
 } // namespace
