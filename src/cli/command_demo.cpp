@@ -10,6 +10,7 @@
 #include "discovery/discovery.h"
 #include "download/downloader.h"
 #include "packaging/chmpacker.h"
+#include "packaging/epubexport.h"
 #include "packaging/textexport.h"
 
 #include <QDir>
@@ -30,12 +31,12 @@ const QString kDemoTaskName = QStringLiteral("示例博客");
 const Command& DemoCommand() {
     static const Command command{
         QStringLiteral("demo"), QString(),
-        QStringLiteral("back up the bundled sample blog: discover, download, CHM and text"),
+        QStringLiteral("back up the bundled sample blog: discover, download, CHM, text and EPUB"),
         u"Serves a sample Sina blog of 40 articles from inside the program (no network is\n"
         u"used) and backs it up into the program folder as the task \"" +
             kDemoTaskName +
-            u"\":\nthe article pages with their pictures, the index pages, the CHM and the text\n"
-            u"export. Ends with a summary. Exits with 1 when a step fails.",
+            u"\":\nthe article pages with their pictures, the index pages, the CHM, the text\n"
+            u"export and the EPUB. Ends with a summary. Exits with 1 when a step fails.",
         &RunDemo};
     return command;
 }
@@ -122,6 +123,8 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     session.console().EndProgress();
     const Outcome texts = co_await ExportText(state);
     session.console().EndProgress();
+    const Outcome book = co_await ExportEpub(state);
+    session.console().EndProgress();
 
     const TaskPaths paths{state.programFolder(), state.taskName};
     const QString chm = state.programFolder() + u'/' + state.taskName + u".chm";
@@ -134,8 +137,9 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
             (chmMade.ok ? chmMade.path : u"(not made: " + chmMade.problem + u')'));
     out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts.articlesSaved) +
             u" files)");
+    out.Out(u"epub:       " + (book.ok ? book.path : u"(not made: " + book.problem + u')'));
     out.Out(QStringLiteral("seconds:    %1").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
-    co_return chmMade.ok&& run.ok ? kDone : kNothingDone;
+    co_return chmMade.ok&& book.ok&& run.ok ? kDone : kNothingDone;
 }
 
 } // namespace

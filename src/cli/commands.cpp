@@ -13,12 +13,13 @@ const Command& DownloadCommand();
 const Command& DemoCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
+const Command& EpubCommand();
 const Command& BackupCommand();
 
 const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
-        &DiscoverCommand(), &DownloadCommand(), &DemoCommand(),
-        &ChmCommand(),      &TxtCommand(),      &BackupCommand(),
+        &DiscoverCommand(), &DownloadCommand(), &DemoCommand(),   &ChmCommand(),
+        &TxtCommand(),      &EpubCommand(),     &BackupCommand(),
     };
     return commands;
 }

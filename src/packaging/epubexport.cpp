@@ -1,0 +1,111 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "packaging/epubexport.h"
+
+#include "core/appstate.h"
+#include "core/filenames.h"
+#include "packaging/epubbook.h"
+#include "packaging/epubcontainer.h"
+#include "packaging/xhtmlpage.h"
+#include "platform/eventloop.h"
+#include "platform/textstream.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QUrl>
+
+namespace pellomar {
+
+namespace {
+
+const QString kFolder = QStringLiteral("EPUB/");
+
+// A reference of a page as a path on disk, or empty when it cannot be one inside the task
+// folder.
+QString LocalTarget(const QString& reference, const QString& pageFolder,
+                    const QString& taskFolder) {
+    if (IsRemoteReference(reference))
+        return {};
+    QString path = reference;
+    path.replace(u'\\', u'/');
+    path = QUrl::fromPercentEncoding(path.section(u'#', 0, 0).section(u'?', 0, 0).toUtf8());
+    if (path.isEmpty() || path.startsWith(u'/'))
+        return {};
+    const QString target = QDir::cleanPath(pageFolder + u'/' + path);
+    return target.startsWith(taskFolder + u'/') ? target : QString();
+}
+
+} // namespace
+
+QCoro::Task<Outcome> ExportEpub(AppState& state) {
+    const auto fail = [&state](const QString& problem) {
+        state.SetCaption(u"生成EPUB失败：" + problem);
+        return Outcome::Failure(u"生成EPUB失败：" + problem);
+    };
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString taskFolder = QDir::cleanPath(paths.TaskFolder());
+    const QString epubName = state.taskName + u".epub";
+    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(epubName))
+        co_return fail(u"任务名不能用作文件名：" + state.taskName);
+    if (!QFileInfo(taskFolder).isDir())
+        co_return fail(u"任务文件夹不存在：" + taskFolder);
+
+    EpubBook book(state.taskName, state.blogAddress, state.table(), paths);
+    const int total = int(book.Chapters().size());
+    if (total == 0)
+        co_return fail(QStringLiteral("没有已下载的文章"));
+
+    const QString epubPath = state.programFolder() + u'/' + epubName;
+    const ButtonStates saved = state.Buttons();
+    state.SetButtons(buttons::kBusy);
+    state.SetCaption(QStringLiteral("正在生成EPUB..."));
+    co_await YieldOnce{};
+
+    EpubContainer container(epubPath);
+    container.Add(QStringLiteral("META-INF/container.xml"), EpubContainerXml());
+    container.Add(kFolder + u"book.css", EpubStyleSheet());
+    for (int i = 0; i < total; ++i) {
+        if (i % 20 == 19)
+            co_await YieldOnce{};
+        state.SetCaption(u"生成EPUB：" + QString::number(i + 1) + u'/' + QString::number(total));
+        const EpubChapter& chapter = book.Chapters()[i];
+        const QString pageFolder = QFileInfo(chapter.pagePath).absolutePath();
+        PageReferences references;
+        references.picture = [&](const QString& src) {
+            const QString path = LocalTarget(src, pageFolder, taskFolder);
+            return path.isEmpty() ? QString() : book.AddPicture(path);
+        };
+        references.link = [&](const QString& href) {
+            const QString path = LocalTarget(href, pageFolder, taskFolder);
+            return path.isEmpty() ? QString() : book.ChapterOf(path);
+        };
+        QFile page(chapter.pagePath);
+        const QString html = page.open(QIODevice::ReadOnly)
+                                 ? DecodeBytes(page.readAll(), QStringLiteral("GB2312"))
+                                 : QString();
+        container.Add(kFolder + chapter.href,
+                      book.ChapterDocument(chapter, [&](QXmlStreamWriter& out) {
+                          WriteXhtmlBody(out, html, references);
+                      }));
+    }
+    for (const EpubPicture& picture : book.Pictures())
+        container.AddFile(kFolder + picture.href, picture.path);
+    container.Add(kFolder + u"nav.xhtml", book.NavDocument());
+    container.Add(kFolder + u"package.opf", book.PackageDocument(QDateTime::currentDateTimeUtc()));
+    if (!container.Close()) {
+        state.SetButtons(saved);
+        co_return fail(u"无法写入" + container.Error());
+    }
+
+    state.SetCaption(QStringLiteral("生成EPUB成功！"));
+    state.SetButtons(saved);
+    Outcome made;
+    made.ok = true;
+    made.articles = state.table().ArticleCount();
+    made.articlesSaved = total;
+    made.picturesSaved = int(book.Pictures().size());
+    made.path = epubPath;
+    co_return made;
+}
+
+} // namespace pellomar
