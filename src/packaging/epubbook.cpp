@@ -3,6 +3,7 @@
 
 #include "core/articletable.h"
 #include "core/filenames.h"
+#include "packaging/bmppicture.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -119,7 +120,14 @@ QString EpubBook::AddPicture(const QString& path) {
     QString href;
     QFile file(key);
     if (QFileInfo(key).isFile() && file.open(QIODevice::ReadOnly)) {
-        const QString type = PictureMediaType(file.read(16));
+        const QByteArray head = file.peek(16);
+        QString type = PictureMediaType(head);
+        QByteArray asPng;
+        if (type.isEmpty() && head.startsWith("BM")) {
+            asPng = BmpAsPng(file.readAll());
+            if (!asPng.isEmpty())
+                type = QStringLiteral("image/png");
+        }
         if (!type.isEmpty()) {
             static const QHash<QString, QString> extensions = {
                 {QStringLiteral("image/png"), QStringLiteral("png")},
@@ -128,7 +136,7 @@ QString EpubBook::AddPicture(const QString& path) {
             href = QStringLiteral("images/p%1.%2")
                        .arg(m_pictures.size() + 1, 4, 10, QChar(u'0'))
                        .arg(extensions.value(type));
-            m_pictures << EpubPicture{href, type, key};
+            m_pictures << EpubPicture{href, type, key, asPng};
         }
     }
     m_pictureOfPath.insert(key, href);

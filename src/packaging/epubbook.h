@@ -32,7 +32,8 @@ struct EpubSection {
 struct EpubPicture {
     QString href;
     QString mediaType;
-    QString path; // on disk
+    QString path;     // on disk
+    QByteArray asPng; // a bitmap converted, taken instead of the file
 };
 
 class EpubBook {
@@ -50,7 +51,7 @@ class EpubBook {
     // The chapter an article page on disk became; empty when it is not in the book.
     QString ChapterOf(const QString& pagePath) const;
     // Takes a picture on disk into the book once; its href, or empty when the file is no
-    // picture a reader must show (PNG, JPEG or GIF).
+    // picture a reader must show (PNG, JPEG or GIF) and no bitmap that can become one.
     QString AddPicture(const QString& path);
 
     QByteArray PackageDocument(const QDateTime& modified) const;

@@ -88,8 +88,12 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
                           WriteXhtmlBody(out, html, references);
                       }));
     }
-    for (const EpubPicture& picture : book.Pictures())
-        container.AddFile(kFolder + picture.href, picture.path);
+    for (const EpubPicture& picture : book.Pictures()) {
+        if (picture.asPng.isEmpty())
+            container.AddFile(kFolder + picture.href, picture.path);
+        else
+            container.Add(kFolder + picture.href, picture.asPng);
+    }
     container.Add(kFolder + u"nav.xhtml", book.NavDocument());
     container.Add(kFolder + u"package.opf", book.PackageDocument(QDateTime::currentDateTimeUtc()));
     if (!container.Close()) {

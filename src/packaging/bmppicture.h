@@ -1,0 +1,13 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// Windows bitmaps, which some blogs served and e-readers do not show, as PNG pictures.
+#pragma once
+
+#include <QByteArray>
+
+namespace pellomar {
+
+// An uncompressed bitmap (1, 4, 8, 24 or 32 bits a pixel) as an RGB PNG; empty for anything
+// else.
+QByteArray BmpAsPng(const QByteArray& bmp);
+
+} // namespace pellomar
