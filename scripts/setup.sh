@@ -8,8 +8,9 @@ build=${1:-$here/build}
 packages=(
   cmake ninja-build g++ pkg-config clang-format
   qt6-base-dev qt6-5compat-dev qcoro-qt6-dev libgl-dev qt6-webengine-dev
+  libxml2-dev libzip-dev
   libgtest-dev
-  fp-utils libchm-bin
+  fp-utils libchm-bin epubcheck default-jre-headless
   xvfb xauth fonts-noto-cjk
 )
 missing=()
