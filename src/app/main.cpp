@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/updatecheck.h"
 #include "download/engine.h"
 #include "platform/programfolder.h"
+#include "ui/chinese.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
 
@@ -18,6 +20,7 @@ int main(int argc, char** argv) {
     // Message boxes and the file picker are windows of their own: only the main window's
     // close ends the process.
     QApplication::setQuitOnLastWindowClosed(false);
+    pellomar::InstallQtChinese();
 
     QCommandLineParser parser;
     parser.setApplicationDescription(
@@ -36,6 +39,7 @@ int main(int argc, char** argv) {
     pellomar::Engine engine(pellomar::ResolveProgramFolder(parser.value(dirOption)));
     pellomar::MainWindow window(engine);
     QObject::connect(&window, &pellomar::MainWindow::closed, &app, &QApplication::quit);
+    window.updateCheck().Enable();
     window.show();
     if (!parser.positionalArguments().isEmpty())
         window.OpenTaskFile(

@@ -2,8 +2,8 @@
 #include "ui/mainwindow.h"
 
 #include "core/appstate.h"
-#include "core/filenames.h"
 #include "core/taskfile.h"
+#include "core/updatecheck.h"
 #include "discovery/discovery.h"
 #include "download/downloader.h"
 #include "download/engine.h"
@@ -11,7 +11,9 @@
 #include "packaging/textexport.h"
 #include "ui/messagebox.h"
 #include "ui/newtaskdialog.h"
+#include "ui/windowrules.h"
 
+#include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QFileDialog>
@@ -21,17 +23,24 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMessageBox>
+#include <QMouseEvent>
 #include <QPushButton>
+#include <QResizeEvent>
+#include <QScrollBar>
 #include <QTableView>
 #include <QUrl>
-#include <QVBoxLayout>
+#include <QWheelEvent>
+#include <algorithm>
 
 namespace pellomar {
 
 namespace {
 
-constexpr int kTwipsPerPixel = 15;
-const QString kDownloadedMark = QStringLiteral("●");
+constexpr int kMargin = 8;
+constexpr int kGap = 4;
+// The smallest window still shows this many article rows.
+constexpr int kMinimumRows = 8;
 
 QString ObjectName(const char* base, int index) {
     return QLatin1StringView(base) + QString::number(index);
@@ -47,7 +56,9 @@ void OpenInDesktop(const QUrl& url) {
 
 MainWindow::MainWindow(Engine& engine, QWidget* parent) : QWidget(parent), m_engine(engine) {
     setObjectName(QStringLiteral("form1"));
-    setWindowTitle(QStringLiteral("Pellomar ") + kVersionText);
+    // The desktop adds the program's name after it.
+    setWindowTitle(QStringLiteral("博客备份 ") + kVersionLabel);
+    m_updateCheck = new UpdateCheck(state(), this);
     BuildControls();
     ConnectState();
     // Without a browser the start-up does not yield, so the window leaves here loaded;
@@ -68,11 +79,48 @@ void MainWindow::BuildControls() {
     m_list1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_list1->setSelectionMode(QAbstractItemView::SingleSelection);
     m_list1->setUniformItemSizes(true);
-    m_list1->setFixedHeight(m_list1->fontMetrics().height() * 6 + 12);
 
-    m_label2 = new QLabel(this);
+    // The caption, with the version label at its right end.
+    auto* captionBar = new QWidget(this);
+    m_label2 = new QLabel(captionBar);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_label2->setTextFormat(Qt::PlainText);
+    m_label3 = new QLabel(kVersionLabel, captionBar);
+    m_label3->setObjectName(QStringLiteral("Label3"));
+    m_label3->setTextFormat(Qt::PlainText);
+    m_label3->setCursor(Qt::PointingHandCursor);
+    m_label3->installEventFilter(this);
+    auto* captionRow = new QHBoxLayout(captionBar);
+    captionRow->setContentsMargins(0, 0, 0, 0);
+    captionRow->addWidget(m_label2, 1);
+    captionRow->addWidget(m_label3);
+
+    const QStringList captions = {QStringLiteral("新建"),    QStringLiteral("下载"),
+                                  QStringLiteral("生成CHM"), QStringLiteral("目录"),
+                                  QStringLiteral("导出"),    QStringLiteral("导入"),
+                                  QStringLiteral("转TXT")};
+    auto* buttonBar = new QWidget(this);
+    auto* buttons = new QHBoxLayout(buttonBar);
+    buttons->setContentsMargins(0, 0, 0, 0);
+    for (int i = 0; i < int(m_commands.size()); ++i) {
+        m_commands[i] = new QPushButton(captions[i], buttonBar);
+        m_commands[i]->setObjectName(ObjectName("Command", i + 1));
+        buttons->addWidget(m_commands[i]);
+    }
+    buttons->addSpacing(12);
+    for (int slot = 0; slot < int(m_label5.size()); ++slot) {
+        m_label5[slot] = new QLabel(state().Indicator(slot), buttonBar);
+        m_label5[slot]->setObjectName(ObjectName("Label5_", slot));
+        buttons->addWidget(m_label5[slot]);
+    }
+    buttons->addSpacing(12);
+    auto* perPageLabel = new QLabel(QStringLiteral("每页"), buttonBar);
+    perPageLabel->setObjectName(QStringLiteral("Label1"));
+    buttons->addWidget(perPageLabel);
+    m_text2 = new QLineEdit(state().PerPageText(), buttonBar);
+    m_text2->setObjectName(QStringLiteral("Text2"));
+    m_text2->setFixedWidth(m_text2->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 16);
+    buttons->addWidget(m_text2);
 
     m_msh = new QTableView(this);
     m_msh->setObjectName(QStringLiteral("msh"));
@@ -81,6 +129,7 @@ void MainWindow::BuildControls() {
     m_msh->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_msh->setSelectionMode(QAbstractItemView::SingleSelection);
     m_msh->setWordWrap(false);
+    m_msh->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     m_msh->verticalHeader()->hide();
     m_msh->verticalHeader()->setDefaultSectionSize(m_msh->fontMetrics().height() + 6);
     m_msh->horizontalHeader()->setHighlightSections(false);
@@ -89,47 +138,40 @@ void MainWindow::BuildControls() {
                                                      kTwipsPerPixel);
     for (int column = 0; column < ArticleTable::kColumns; ++column)
         m_msh->setColumnWidth(column, ArticleTable::kWidthsTwips[column] / kTwipsPerPixel);
+    // The wheel reaches the grid through its viewport, whose width the columns fill.
+    m_msh->viewport()->installEventFilter(this);
 
-    const QStringList captions = {QStringLiteral("新建"),    QStringLiteral("下载"),
-                                  QStringLiteral("生成CHM"), QStringLiteral("目录"),
-                                  QStringLiteral("导出"),    QStringLiteral("导入"),
-                                  QStringLiteral("转TXT")};
-    auto* buttons = new QHBoxLayout;
-    for (int i = 0; i < int(m_commands.size()); ++i) {
-        m_commands[i] = new QPushButton(captions[i], this);
-        m_commands[i]->setObjectName(ObjectName("Command", i + 1));
-        buttons->addWidget(m_commands[i]);
-    }
-    buttons->addStretch();
-    for (int slot = 0; slot < int(m_label5.size()); ++slot) {
-        m_label5[slot] = new QLabel(state().Indicator(slot), this);
-        m_label5[slot]->setObjectName(ObjectName("Label5_", slot));
-        buttons->addWidget(m_label5[slot]);
-    }
-    buttons->addSpacing(12);
-    auto* perPageLabel = new QLabel(QStringLiteral("每页"), this);
-    perPageLabel->setObjectName(QStringLiteral("Label1"));
-    buttons->addWidget(perPageLabel);
-    m_text2 = new QLineEdit(state().PerPageText(), this);
-    m_text2->setObjectName(QStringLiteral("Text2"));
-    m_text2->setFixedWidth(m_text2->fontMetrics().horizontalAdvance(QStringLiteral("0000")) + 16);
-    buttons->addWidget(m_text2);
-    buttons->addSpacing(12);
-    m_label3 = new QLabel(kVersionText, this);
-    m_label3->setObjectName(QStringLiteral("Label3"));
-    buttons->addWidget(m_label3);
+    // Fixed places from the top down, like the form they come from: only the widths of the
+    // list and the grid and the grid's height follow the window (resizeEvent).
+    const int barWidth = buttonBar->sizeHint().width();
+    // Chinese lines come from a fallback font, taller than the Latin one's metrics say.
+    const int lineHeight =
+        m_list1->fontMetrics().boundingRect(QStringLiteral("第一步")).height() + 1;
+    const int listHeight = lineHeight * 6 + 2 * m_list1->frameWidth() + 4;
+    m_list1->setGeometry(kMargin, kMargin, barWidth, listHeight);
+    captionBar->setGeometry(kMargin, m_list1->geometry().bottom() + 1 + kGap, barWidth,
+                            captionBar->sizeHint().height());
+    buttonBar->setGeometry(kMargin, captionBar->geometry().bottom() + 1 + kGap, barWidth,
+                           buttonBar->sizeHint().height());
+    m_msh->move(kMargin, buttonBar->geometry().bottom() + 1 + kGap);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->addWidget(m_list1);
-    layout->addWidget(m_label2);
-    layout->addWidget(m_msh, 1);
-    layout->addLayout(buttons);
-
-    // The grid's columns side by side, plus room for the frame and the scroll bar.
-    int gridWidth = 0;
+    SetMinimumToShowRows(kMinimumRows);
+    // Wide enough for the grid's columns at their own widths, its frame and its scroll bar.
+    int gridWidth = m_msh->width() - m_msh->maximumViewportSize().width();
     for (int width : ArticleTable::kWidthsTwips)
         gridWidth += width / kTwipsPerPixel;
-    resize(gridWidth + 60, 640);
+    resize(std::max(gridWidth + kListMarginTwips / kTwipsPerPixel, minimumWidth()), 640);
+}
+
+void MainWindow::SetMinimumToShowRows(int rows) {
+    const int gridHeight = m_msh->horizontalHeader()->sizeHint().height() +
+                           rows * m_msh->verticalHeader()->defaultSectionSize() +
+                           m_msh->horizontalScrollBar()->sizeHint().height() +
+                           2 * m_msh->frameWidth();
+    // Read backwards, the layout rule gives the window that holds this grid and the list as
+    // wide as the bars above the grid.
+    setMinimumSize(m_list1->width() + kListMarginTwips / kTwipsPerPixel,
+                   gridHeight + kGridHeightAllowanceTwips / kTwipsPerPixel);
 }
 
 void MainWindow::ConnectState() {
@@ -146,6 +188,7 @@ void MainWindow::ConnectState() {
     connect(&s, &AppState::messageShown, this,
             [this](const QString& text) { ShowPlainMessage(this, text); });
     m_label2->setText(s.Caption());
+    connect(m_updateCheck, &UpdateCheck::labelChanged, m_label3, &QLabel::setText);
 
     connect(&s.table(), &ArticleTable::topRowChanged, this, &MainWindow::FollowTopRow);
     connect(m_msh, &QTableView::doubleClicked, this,
@@ -267,30 +310,78 @@ void MainWindow::TextExportFinished() {
 }
 
 void MainWindow::StatusLineDoubleClicked(int index) {
-    const QString line = state().statusLog().Line(index);
-    const qsizetype lineBreak = line.indexOf(u"\r\n");
-    // A queued picture: its row number, a line break, its address.
-    if (lineBreak >= 0)
-        OpenInDesktop(QUrl(line.mid(lineBreak + 2), QUrl::TolerantMode));
-    else if (line.contains(u"http"))
-        OpenInDesktop(QUrl(line, QUrl::TolerantMode));
+    OpenInDesktop(QUrl(StatusLineAddress(state().statusLog().Line(index)), QUrl::TolerantMode));
 }
 
 void MainWindow::ArticleDoubleClicked(int row) {
-    const ArticleTable& table = state().table();
-    if (row < 1 || row > table.ArticleCount())
-        return;
-    if (table.Cell(row, ArticleTable::Mark) == kDownloadedMark) {
-        const TaskPaths paths{state().programFolder(), state().taskName};
-        const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
-                                               table.Cell(row, ArticleTable::Link));
-        if (!file.isEmpty())
-            OpenInDesktop(QUrl::fromLocalFile(file));
+    OpenInDesktop(ArticleToOpen(state(), row));
+}
+
+void MainWindow::VersionLabelClicked() {
+    if (m_updateCheck->ClickOpensPublisherPage()) {
+        OpenInDesktop(QUrl(UpdateCheck::PublisherPage()));
         return;
     }
-    const QString address = ArticleAddress(state(), row);
-    if (!address.isEmpty())
-        OpenInDesktop(QUrl(address, QUrl::TolerantMode));
+    auto* box = new QMessageBox(QMessageBox::Information, QApplication::applicationDisplayName(),
+                                UpdateCheck::AboutText(), QMessageBox::Ok, this);
+    box->setObjectName(QStringLiteral("about"));
+    box->setAttribute(Qt::WA_DeleteOnClose);
+    box->open();
+}
+
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // The rule counts the outer size, frame and title bar included.
+    const QSize outer = event->size() + (frameGeometry().size() - geometry().size());
+    const std::optional<GridLayoutTwips> layout =
+        LayoutForWindow(outer.width() * kTwipsPerPixel, outer.height() * kTwipsPerPixel);
+    if (!layout)
+        return;
+    m_list1->resize(layout->listWidth / kTwipsPerPixel, m_list1->height());
+    m_msh->resize(layout->gridWidth / kTwipsPerPixel, layout->gridHeight / kTwipsPerPixel);
+}
+
+void MainWindow::FitTitleColumn() {
+    // The title takes what a wider grid gains, so no empty band is left beside the columns.
+    int others = 0;
+    for (int column = 0; column < ArticleTable::kColumns; ++column)
+        if (column != ArticleTable::Title)
+            others += m_msh->columnWidth(column);
+    const int room = m_msh->viewport()->width() - others;
+    m_msh->setColumnWidth(
+        ArticleTable::Title,
+        std::max(room, ArticleTable::kWidthsTwips[ArticleTable::Title] / kTwipsPerPixel));
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    if (watched == m_msh->viewport() && event->type() == QEvent::Wheel)
+        return WheelOnGrid(static_cast<QWheelEvent*>(event));
+    if (watched == m_msh->viewport() && event->type() == QEvent::Resize)
+        FitTitleColumn();
+    if (watched == m_label3 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton &&
+        m_label3->rect().contains(static_cast<QMouseEvent*>(event)->position().toPoint())) {
+        VersionLabelClicked();
+        return true;
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+bool MainWindow::WheelOnGrid(QWheelEvent* event) {
+    if (!m_msh->hasFocus())
+        return false;
+    const QPoint notch = event->angleDelta();
+    const bool held = event->modifiers() != Qt::NoModifier || event->buttons() != Qt::NoButton;
+    // The row at the grid's top as the user sees it, whatever scrolled it there.
+    const int shown = m_msh->rowAt(0);
+    const int topRow = shown >= 0 ? shown + 1 : state().table().TopRow();
+    const std::optional<int> row =
+        notch.x() == 0 ? WheelTopRow(topRow, state().table().RowCount(), notch.y(), held)
+                       : std::nullopt;
+    if (!row)
+        return false;
+    state().table().SetTopRow(*row);
+    return true;
 }
 
 void MainWindow::closeEvent(QCloseEvent* event) {

@@ -16,14 +16,14 @@ class QLineEdit;
 class QListView;
 class QPushButton;
 class QTableView;
+class QWheelEvent;
 
 namespace pellomar {
 
 class Engine;
 class AppState;
 class NewTaskDialog;
-
-inline const QString kVersionText = QStringLiteral("版本:20110821");
+class UpdateCheck;
 
 class MainWindow : public QWidget {
     Q_OBJECT
@@ -39,6 +39,8 @@ class MainWindow : public QWidget {
     bool Busy() const { return m_running > 0; }
     // Loads a task file as "导入" does once the file is picked.
     void OpenTaskFile(const QString& path);
+    // The version label's update check; it runs only once enabled.
+    UpdateCheck& updateCheck() { return *m_updateCheck; }
 
   signals:
     // The window was closed: the process is to end now.
@@ -47,9 +49,15 @@ class MainWindow : public QWidget {
 
   protected:
     void closeEvent(QCloseEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
   private:
     void BuildControls();
+    void SetMinimumToShowRows(int rows);
+    void FitTitleColumn();
+    bool WheelOnGrid(QWheelEvent* event);
+    void VersionLabelClicked();
     void ConnectState();
     void UpdateButtons();
     void FollowTopRow(int row);
@@ -81,6 +89,7 @@ class MainWindow : public QWidget {
     // Command1 to Command7.
     std::array<QPushButton*, 7> m_commands{};
     QPointer<NewTaskDialog> m_dialog;
+    UpdateCheck* m_updateCheck = nullptr;
     int m_running = 0;
 };
 

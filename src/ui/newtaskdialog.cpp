@@ -13,6 +13,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <algorithm>
 #include <optional>
 
 namespace pellomar {
@@ -47,6 +48,15 @@ NewTaskDialog::NewTaskDialog(AppState& state, QWidget* parent) : QDialog(parent)
     m_combo1->setInsertPolicy(QComboBox::NoInsert);
     for (int kind = 0; kind < kServiceCount; ++kind)
         m_combo1->addItem(ServiceLabel(ServiceKind(kind)));
+    // The box sizes itself to the two-character service names; the three-character prompt
+    // would scroll out of its edit field on the left.
+    const QFontMetrics metrics = m_combo1->fontMetrics();
+    int widest = 0;
+    for (int i = 0; i < m_combo1->count(); ++i)
+        widest = std::max(widest, metrics.horizontalAdvance(m_combo1->itemText(i)));
+    m_combo1->setMinimumWidth(m_combo1->sizeHint().width() - widest +
+                              metrics.horizontalAdvance(kChoosePrompt) +
+                              metrics.averageCharWidth());
     m_label1 = new QLabel(QStringLiteral("名称"), this);
     m_label1->setObjectName(QStringLiteral("Label1"));
     m_text1 = new QLineEdit(this);

@@ -80,6 +80,9 @@ TEST_F(NewTaskDialogTest, OpensWithNoServiceChosenAndThePromptShown) {
         EXPECT_EQ(Combo()->itemText(i), labels[i]);
     EXPECT_TRUE(Combo()->isEditable());
     EXPECT_EQ(Combo()->currentText(), u"请选择");
+    // Whole: the edit field holds the prompt, its two-pixel side margins and the cursor.
+    QLineEdit* field = Combo()->lineEdit();
+    EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(u"请选择"_qs) + 5);
     EXPECT_EQ(m_dialog->Position(), -1);
     EXPECT_FALSE(Pictures()->isChecked());
     EXPECT_TRUE(Pictures()->isEnabled());
@@ -251,6 +254,9 @@ TEST_F(NewTaskDialogTest, ClosingThroughTheFrameCancelsAndForgets) {
 
     m_dialog->show();
     EXPECT_EQ(Combo()->currentText(), u"请选择");
+    // Whole: the edit field holds the prompt, its two-pixel side margins and the cursor.
+    QLineEdit* field = Combo()->lineEdit();
+    EXPECT_GE(field->width(), field->fontMetrics().horizontalAdvance(u"请选择"_qs) + 5);
     EXPECT_EQ(m_dialog->Position(), -1);
     EXPECT_TRUE(Name()->text().isEmpty());
     EXPECT_TRUE(Address()->text().isEmpty());
