@@ -65,8 +65,10 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
         }
     }
     if (state.statusLog().Count() == 0) {
-        state.statusLog().Add(kNoArticlesFound);
-        co_return Outcome::Failure(kNoArticlesFound);
+        const bool networkFailed = IsWebAddress(htp) && client.Status() == 0;
+        const QString line = networkFailed ? kNetworkFailed : kNoArticlesFound;
+        state.statusLog().Add(line);
+        co_return Outcome::Failure(line);
     }
 
     state.seenLinks.clear();

@@ -13,6 +13,8 @@ namespace pellomar {
 class AppState;
 
 inline const QString kNoArticlesFound = QStringLiteral("没有找到文章，请检查地址！");
+// The first list page could not be fetched at all: the network, not the address, failed.
+inline const QString kNetworkFailed = QStringLiteral("网络连接失败，请检查网络后重试！");
 // Begins the status line of a run that a reader could not finish.
 inline const QString kDiscoveryFailed = QStringLiteral("查找文章出错：");
 

@@ -8,8 +8,6 @@
 #include "download/pictures.h"
 #include "platform/textstream.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 namespace pellomar {
@@ -53,7 +51,7 @@ QString GonePlaceholder(ServiceKind kind, const QString& taskName, const QString
            signature;
 }
 
-void ProcessArticlePage(AppState& state, const QString& page, int row, bool errorAnswer) {
+WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bool errorAnswer) {
     ArticleTable& table = state.table();
     const QString category = table.Cell(row, ArticleTable::Category);
     const QString link = table.Cell(row, ArticleTable::Link);
@@ -68,10 +66,10 @@ void ProcessArticlePage(AppState& state, const QString& page, int row, bool erro
         // or a hostile list page): nothing is written, and the row stays done so that the
         // run can end.
         AppendLog(state.programFolder(), u"路径越出任务文件夹，已放弃:" + category + u'\\' + link);
-        return;
+        return {};
     }
-    if (!QFileInfo(folder).isDir())
-        QDir().mkdir(folder);
+    if (WriteResult made = MakeFolder(folder); !made)
+        return made;
 
     const SiteProfile* profile = Profile(state.serviceKind);
     QString body = errorAnswer ? QString() : CutBody(profile, page);
@@ -79,16 +77,17 @@ void ProcessArticlePage(AppState& state, const QString& page, int row, bool erro
     if (state.savePictures)
         body = LocalisePictures(state, body, row);
 
-    WriteTextFile(file, body + u"\r\n");
-    if (QFileInfo(file).size() >= kEmptyPageBytes)
-        return;
-
-    if (givenUp || ContainsGoneMarker(profile, page)) {
-        WriteTextFile(file, GonePlaceholder(state.serviceKind, state.taskName, link) + u"\r\n");
-        return;
-    }
+    const QString text = body + u"\r\n";
+    if (EncodeCp936(text).size() >= kEmptyPageBytes)
+        return WriteTextFile(file, text);
+    // Only a real body replaces a page already on disk (a resumed run asks again).
+    if (QFileInfo::exists(file))
+        return {};
+    if (givenUp || ContainsGoneMarker(profile, page))
+        return WriteTextFile(file,
+                             GonePlaceholder(state.serviceKind, state.taskName, link) + u"\r\n");
     table.SetMark(row, QString());
-    QFile::remove(file);
+    return {};
 }
 
 } // namespace pellomar

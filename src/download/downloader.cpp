@@ -17,6 +17,7 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QHash>
 #include <array>
 #include <memory>
 #include <optional>
@@ -27,6 +28,8 @@ namespace {
 
 constexpr int kMinArticles = 5;
 constexpr int kStallSeconds = 5;
+// Requests of one row that end without any answer before the row is left for a later run.
+constexpr int kNetworkAttempts = 4;
 
 // The five article requests of one run.
 struct ArticleSlots {
@@ -58,20 +61,62 @@ void ResetRun(AppState& state) {
         table.SetMark(row, QString());
 }
 
-// The articles marked done and the pictures the queue has finished with.
+// The articles marked done and the pictures the queue has finished with; the notes name
+// every row and picture that failed.
 Outcome Counted(AppState& state, Outcome outcome) {
     const ArticleTable& table = state.table();
     outcome.articles = table.ArticleCount();
     outcome.articlesSaved = 0;
-    for (int row = 1; row <= table.ArticleCount(); ++row)
+    outcome.notes.clear();
+    for (int row = 1; row <= table.ArticleCount(); ++row) {
         if (table.Cell(row, ArticleTable::Mark) == kMarkDone)
             ++outcome.articlesSaved;
+        else if (table.Cell(row, ArticleTable::Mark) == kMarkFailed)
+            outcome.notes.append(u"文章下载失败：" + QString::number(row) + u' ' +
+                                 table.Cell(row, ArticleTable::Title) + u' ' +
+                                 ArticleAddress(state, row));
+    }
     outcome.articlesFailed = outcome.articles - outcome.articlesSaved;
     if (state.pictureQueue) {
         outcome.picturesSaved = state.pictureQueue->Saved();
         outcome.picturesFailed = int(state.pictureQueue->Failed().size());
-        outcome.notes = state.pictureQueue->Failed();
+        for (const QString& address : state.pictureQueue->Failed())
+            outcome.notes.append(u"图片下载失败：" + address);
     }
+    return outcome;
+}
+
+// The final caption of a run that did not do everything.
+QString Summary(const Outcome& outcome) {
+    return QStringLiteral("下载结束：文章成功%1篇，失败%2篇；图片成功%3张，失败%4张")
+        .arg(outcome.articlesSaved)
+        .arg(outcome.articlesFailed)
+        .arg(outcome.picturesSaved)
+        .arg(outcome.picturesFailed);
+}
+
+bool PicturesPending(AppState& state) {
+    const StatusLog& queue = state.statusLog();
+    return (queue.Count() > 0 && IsPictureEntry(queue.Line(0))) ||
+           (state.pictureQueue && !state.pictureQueue->Idle());
+}
+
+QString PictureWriteError(const AppState& state) {
+    return state.pictureQueue ? state.pictureQueue->WriteError() : QString();
+}
+
+// A write that failed ends the run: the disk is full or the folder read-only, and going on
+// would only fail again. Nothing unwritten counts as done.
+Outcome Stopped(AppState& state, const QString& error) {
+    if (state.pictureQueue)
+        state.pictureQueue->Reset();
+    state.statusLog().Clear();
+    const QString text = u"写入失败，下载已停止：" + error;
+    state.statusLog().Add(text);
+    state.SetCaption(text);
+    state.SetButtons(buttons::kDiscovered);
+    Outcome outcome = Counted(state, Outcome::Failure(text));
+    outcome.problem = text;
     return outcome;
 }
 
@@ -87,7 +132,8 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         state.ShowMessage(text);
         co_return Counted(state, Outcome::Failure(text));
     }
-    const QString taskFolder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString taskFolder = paths.TaskFolder();
     if (taskFolder.isEmpty()) {
         // A task name from an edited task file that cannot name a folder of its own.
         const QString text = u"任务名不能用作文件夹名：" + state.taskName;
@@ -98,8 +144,8 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     state.SetCaption(QStringLiteral("正在下载文章.."));
     state.attemptRecord.clear();
     state.SetButtons(buttons::kBusy);
-    if (!QFileInfo::exists(taskFolder))
-        QDir().mkdir(taskFolder);
+    if (WriteResult made = MakeFolder(taskFolder); !made)
+        co_return Stopped(state, made.error);
     table.SetTopRow(1);
 
     ArticleSlots articleSlots;
@@ -113,19 +159,40 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     std::optional<int> nextRow;
     // No row before this one holds an empty mark; spares rescanning finished rows.
     int scanFrom = 1;
-    while (articleSlots.FinishedCount() < AppState::kSlots) {
-        for (int s = 0; s < AppState::kSlots; ++s) {
+    QHash<int, int> networkAttempts;
+    QString writeError;
+    while (articleSlots.FinishedCount() < AppState::kSlots && writeError.isEmpty()) {
+        for (int s = 0; s < AppState::kSlots && writeError.isEmpty(); ++s) {
             if (articleSlots.finished[s])
                 continue;
             HttpClient& client = *articleSlots.clients[s];
             if (client.ReadyState() == HttpClient::Complete) {
                 state.slotAge[s] = 0;
                 const int row = articleSlots.rows[s];
-                table.SetMark(row, kMarkDone);
-                state.SetIndicator(s, kMarkDone);
-                // An answer other than 2xx carries no article: its body counts as empty.
-                ProcessArticlePage(state, PageText(client, state.serviceKind), row,
-                                   !IsSuccessStatus(client.Status()));
+                if (client.Status() == 0) {
+                    // No answer at all is no empty page: asked again, then left without a
+                    // file for the next run; a page already on disk stands.
+                    const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
+                                                           table.Cell(row, ArticleTable::Link));
+                    if (!file.isEmpty() && QFileInfo::exists(file))
+                        table.SetMark(row, kMarkDone);
+                    else if (++networkAttempts[row] < kNetworkAttempts)
+                        table.SetMark(row, QString());
+                    else
+                        table.SetMark(row, kMarkFailed);
+                } else {
+                    table.SetMark(row, kMarkDone);
+                    state.SetIndicator(s, kMarkDone);
+                    // An answer other than 2xx carries no article: its body counts as empty.
+                    const WriteResult written =
+                        ProcessArticlePage(state, PageText(client, state.serviceKind), row,
+                                           !IsSuccessStatus(client.Status()));
+                    if (!written) {
+                        table.SetMark(row, kMarkFailed);
+                        writeError = written.error;
+                        break;
+                    }
+                }
                 if (table.Cell(row, ArticleTable::Mark).isEmpty())
                     scanFrom = std::min(scanFrom, row);
                 const int next = co_await NextPendingArticle(state, scanFrom);
@@ -152,6 +219,10 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
                 client.Send();
             }
         }
+        if (writeError.isEmpty())
+            writeError = PictureWriteError(state);
+        if (!writeError.isEmpty())
+            break;
         if (nextRow && *nextRow > 5)
             table.SetTopRow(*nextRow - 5);
         state.SetCaption(u"下载文章：" + (nextRow ? QString::number(*nextRow) : QString()) + u'/' +
@@ -160,34 +231,47 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         // Sleeps until a reply completes or a timer ticks.
         co_await EventPulse::Instance().Next();
     }
+    // Rows still being fetched stay pending for the next run.
+    for (int s = 0; s < AppState::kSlots; ++s)
+        if (!articleSlots.finished[s] &&
+            table.Cell(articleSlots.rows[s], ArticleTable::Mark) == kMarkRequested)
+            table.SetMark(articleSlots.rows[s], QString());
     articleSlots = {};
+    if (!writeError.isEmpty())
+        co_return Stopped(state, writeError);
 
     co_await YieldOnce{};
-    co_await WriteIndexPages(state);
+    if (WriteResult indexed = co_await WriteIndexPages(state); !indexed)
+        co_return Stopped(state, indexed.error);
 
-    while (state.statusLog().Count() >= 2) {
+    // Every picture is waited for (each request ends by its time-out at the latest), so
+    // that the counts below are the run's own.
+    while (PicturesPending(state)) {
+        if (const QString error = PictureWriteError(state); !error.isEmpty())
+            co_return Stopped(state, error);
         state.SetCaption(u"文章下载完成，图片剩余：" + QString::number(state.statusLog().Count()));
         co_await EventPulse::Instance().Next();
     }
-    state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
-    state.SetButtons(buttons::kDownloaded);
+    if (const QString error = PictureWriteError(state); !error.isEmpty())
+        co_return Stopped(state, error);
     Outcome outcome;
     outcome.path = taskFolder;
     outcome = Counted(state, outcome);
-    outcome.ok = outcome.articlesFailed == 0;
-    if (!outcome.ok)
-        outcome.problem =
-            QStringLiteral("%1/%2 篇文章下载完成").arg(outcome.articlesSaved).arg(outcome.articles);
+    outcome.ok = outcome.articlesFailed == 0 && outcome.picturesFailed == 0;
+    state.SetButtons(buttons::kDownloaded);
+    if (outcome.ok) {
+        state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
+    } else {
+        outcome.problem = Summary(outcome);
+        state.SetCaption(outcome.problem);
+        for (const QString& note : std::as_const(outcome.notes))
+            state.statusLog().Add(note);
+    }
     co_return outcome;
 }
 
 QCoro::Task<Outcome> WaitForPictures(AppState& state, Outcome run) {
-    const auto pending = [&state] {
-        const StatusLog& queue = state.statusLog();
-        return (queue.Count() > 0 && IsPictureEntry(queue.Line(0))) ||
-               (state.pictureQueue && !state.pictureQueue->Idle());
-    };
-    while (pending())
+    while (PicturesPending(state))
         co_await EventPulse::Instance().Next();
     co_return Counted(state, std::move(run));
 }

@@ -10,9 +10,12 @@ namespace pellomar {
 
 class AppState;
 
-// Column 6 of a row: pending (empty), requested, done.
+// Column 6 of a row: pending (empty), requested, done, failed.
 inline const QString kMarkRequested = QStringLiteral("○");
 inline const QString kMarkDone = QStringLiteral("●");
+// Given up for this run (no answer, or its page could not be written): no file stands for
+// it, so the next run fetches it again.
+inline const QString kMarkFailed = QStringLiteral("×");
 
 // Steps the indicator of one article slot through ★, ◆, ■.
 void AdvanceSpinner(AppState& state, int slot);

@@ -27,10 +27,12 @@ class Appender {
         if (!path.isEmpty())
             m_pending[path] += line + kCrLf;
     }
-    void Flush() {
-        for (auto it = m_pending.cbegin(); it != m_pending.cend(); ++it)
-            AppendTextFile(it.key(), it.value());
+    WriteResult Flush() {
+        WriteResult result;
+        for (auto it = m_pending.cbegin(); it != m_pending.cend() && result; ++it)
+            result = AppendTextFile(it.key(), it.value());
         m_pending.clear();
+        return result;
     }
 
   private:
@@ -153,7 +155,7 @@ QString SizeText(qint64 bytes) {
     return text;
 }
 
-QCoro::Task<> WriteIndexPages(AppState& state, QDateTime now) {
+QCoro::Task<WriteResult> WriteIndexPages(AppState& state, QDateTime now) {
     const ArticleTable& table = state.table();
     const TaskPaths paths{state.programFolder(), state.taskName};
     const int n = table.ArticleCount();
@@ -163,7 +165,8 @@ QCoro::Task<> WriteIndexPages(AppState& state, QDateTime now) {
 
     for (int i = 1; i <= n; ++i) {
         if (i % 100 == 0) {
-            files.Flush();
+            if (WriteResult flushed = files.Flush(); !flushed)
+                co_return flushed;
             co_await YieldOnce{};
         }
         state.SetCaption(u"生成文章索引：" + Num(i) + u'/' + Num(n));
@@ -191,18 +194,21 @@ QCoro::Task<> WriteIndexPages(AppState& state, QDateTime now) {
                                     row.cat + Num(page + 1) + u".htm>下一页→</a>");
         files.Add(listPath, CategoryRow(number, row.cat, row.link, row.title, row.date, row.size));
     }
-    files.Flush();
+    if (WriteResult flushed = files.Flush(); !flushed)
+        co_return flushed;
 
     const QString fullList = paths.InTaskFolder(QStringLiteral("all.htm"));
     if (!fullList.isEmpty())
-        WriteTextFile(fullList, FullList(rows));
+        if (WriteResult written = WriteTextFile(fullList, FullList(rows)); !written)
+            co_return written;
 
     state.SetCaption(QStringLiteral("正在生成总索引"));
     if (!now.isValid())
         now = QDateTime::currentDateTime();
     const QString topIndex = paths.InTaskFolder(QStringLiteral("index.html"));
-    if (!topIndex.isEmpty())
-        WriteTextFile(topIndex, TopIndex(state, table.Categories(), n, state.PerPage(), now));
+    if (topIndex.isEmpty())
+        co_return WriteResult{};
+    co_return WriteTextFile(topIndex, TopIndex(state, table.Categories(), n, state.PerPage(), now));
 }
 
 } // namespace pellomar

@@ -77,8 +77,12 @@ void PictureQueue::Step() {
                     u" 到本地:" + path);
             } else if (body.size() < kMinPictureBytes) {
                 log(u"下载失败！长度为0 " + entryText() + u" 到本地:" + path);
-            } else if (path.isEmpty() || !WriteFileAtomically(path, body)) {
+            } else if (path.isEmpty()) {
                 log(u"下载失败！无法写入 " + entryText() + u" 到本地:" + path);
+            } else if (WriteResult written = WriteFileAtomically(path, body); !written) {
+                log(u"下载失败！无法写入 " + entryText() + u" 到本地:" + path);
+                if (m_writeError.isEmpty())
+                    m_writeError = written.error;
             } else {
                 saved = true;
                 log(u"下载成功" + QString::number(body.size()) + u"字节 " + entryText() +
@@ -110,6 +114,7 @@ void PictureQueue::Reset() {
     }
     m_saved = 0;
     m_failed.clear();
+    m_writeError.clear();
 }
 
 bool PictureQueue::Idle() const {

@@ -30,6 +30,8 @@ class PictureQueue : public QObject {
     // Pictures of the current run written, and those given up (by address).
     int Saved() const { return m_saved; }
     const QStringList& Failed() const { return m_failed; }
+    // The first picture file that could not be written (path and reason), if any.
+    const QString& WriteError() const { return m_writeError; }
 
   private:
     struct Slot {
@@ -40,6 +42,7 @@ class PictureQueue : public QObject {
     std::array<Slot, 5> m_slots;
     int m_saved = 0;
     QStringList m_failed;
+    QString m_writeError;
 };
 
 } // namespace pellomar

@@ -6,6 +6,8 @@
 #include <QSaveFile>
 #include <QStringDecoder>
 #include <QTextCodec>
+#include <filesystem>
+#include <system_error>
 
 namespace pellomar {
 
@@ -112,6 +114,17 @@ WriteResult Failed(const QString& path, const QFileDevice& file) {
 }
 
 } // namespace
+
+WriteResult MakeFolder(const QString& path) {
+    if (QFileInfo(path).isDir())
+        return {};
+    std::error_code error;
+    std::filesystem::create_directory(std::filesystem::path(path.toStdU16String()), error);
+    if (error || !QFileInfo(path).isDir())
+        return {path + u": " +
+                (error ? QString::fromLocal8Bit(error.message()) : QStringLiteral("不是文件夹"))};
+    return {};
+}
 
 WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes) {
     QSaveFile file(path);

@@ -29,6 +29,8 @@ struct WriteResult {
     explicit operator bool() const { return ok(); }
 };
 
+// Creates one folder level when it is missing.
+WriteResult MakeFolder(const QString& path);
 // Creates or overwrites a file whole (written to a temporary name, then renamed); on
 // failure the old file stays as it was.
 WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes);

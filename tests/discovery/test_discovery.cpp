@@ -149,19 +149,26 @@ TEST_F(DiscoveryTest, ProgressCaptionsCountPagesOutOfTheQueueLength) {
 }
 
 TEST_F(DiscoveryTest, AddressesThatGiveNoListPageEndWithTheNotFoundLine) {
-    const QString dropped = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
     const QString failing = QStringLiteral("http://blog.sina.com.cn/s/articlelist_2_0_1.html");
     const QString plain = QStringLiteral("http://blog.sina.com.cn/s/articlelist_3_0_1.html");
-    server.Drop(dropped);
     server.AnswerError(failing, 500, "<html><body>Internal error</body></html>");
     server.SetPage(plain, "<html><body>nothing to see</body></html>");
-    for (const QString& address : {dropped, failing, plain, QStringLiteral("not an address"),
+    for (const QString& address : {failing, plain, QStringLiteral("not an address"),
                                    QStringLiteral("http://blog.sina.com.cn/missing.html")}) {
         state.SetButtons({true, true, true, true, true, true});
         test::RunTask(Start(state, kSina, QStringLiteral("x"), address));
         SCOPED_TRACE(address.toStdString());
         ExpectFailedRun();
     }
+}
+
+TEST_F(DiscoveryTest, AFirstPageThatCannotBeFetchedSaysTheNetworkFailed) {
+    const QString dropped = QStringLiteral("http://blog.sina.com.cn/s/articlelist_1_0_1.html");
+    server.Drop(dropped);
+    const Outcome outcome = test::RunTask(Start(state, kSina, QStringLiteral("x"), dropped));
+    EXPECT_EQ(outcome.problem, kNetworkFailed);
+    EXPECT_EQ(state.statusLog().Lines(), QStringList{kNetworkFailed});
+    EXPECT_FALSE(state.ButtonEnabled(AppState::Download));
 }
 
 TEST_F(DiscoveryTest, AHexunBlogWithoutPagingBarAndAnUnknownServiceFindNothing) {

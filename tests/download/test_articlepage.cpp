@@ -107,9 +107,12 @@ TEST_F(ArticlePage, EmptyPageIsFetchedAgainThreeTimesAndGivenUpOnTheFourth) {
     EXPECT_EQ(ReadCp936(File(1)), placeholder);
     EXPECT_FALSE(state.attemptRecord.contains(1));
 
-    // Given up: its count starts again from nothing.
+    // Given up: its count starts again from nothing, and an empty answer never replaces
+    // the page on disk.
     Process(1, QString());
-    EXPECT_TRUE(Mark(1).isEmpty());
+    EXPECT_EQ(Mark(1), kMarkDone);
+    EXPECT_EQ(ReadCp936(File(1)), placeholder);
+    EXPECT_EQ(state.attemptRecord.value(1), 1);
 }
 
 TEST_F(ArticlePage, AttemptsOnRowElevenNeverCountForRowOne) {

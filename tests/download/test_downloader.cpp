@@ -210,6 +210,36 @@ TEST_F(Download, EmptyAndFailedAnswersAreRetriedAndGivenUpOnTheFourth) {
     EXPECT_TRUE(ReadCp936(File(10)).startsWith(u"博文已经删除或访问受限..."));
 }
 
+TEST_F(Download, WithTheNetworkDownRowsFailWithoutFilesAndPagesOnDiskStayForTheNextRun) {
+    AddArticles(8);
+    for (int row = 1; row <= 3; ++row)
+        WriteBytes(File(row), "kept from the first run\r\n");
+    server.Drop(u"http://blog.sina.com.cn/s/*"_qs);
+    const Outcome offline = RunTask(DownloadArticles(state()), 30'000);
+    EXPECT_FALSE(offline.ok);
+    EXPECT_EQ(offline.articlesSaved, 3);
+    EXPECT_EQ(offline.articlesFailed, 5);
+    EXPECT_EQ(state().Caption(), u"下载结束：文章成功3篇，失败5篇；图片成功0张，失败0张");
+    EXPECT_EQ(offline.notes.size(), 5);
+    EXPECT_TRUE(state().statusLog().Lines().contains(
+        u"文章下载失败：8 标题8 http://blog.sina.com.cn/s/blog_8.html"_qs));
+    for (int row = 1; row <= 8; ++row) {
+        if (row <= 3) {
+            EXPECT_EQ(ReadBytes(File(row)), "kept from the first run\r\n") << row;
+            continue;
+        }
+        EXPECT_EQ(Mark(row), kMarkFailed) << row;
+        EXPECT_FALSE(QFileInfo::exists(File(row))) << row;
+    }
+
+    server.ClearScript();
+    const Outcome online = RunTask(DownloadArticles(state()), 30'000);
+    EXPECT_TRUE(online.ok);
+    ExpectFinished();
+    for (int row = 1; row <= 8; ++row)
+        ExpectBody(row, SinaBody(row));
+}
+
 TEST_F(Download, NetEaseGoneArticlesGetAPlaceholderWithTheirAddress) {
     state().serviceKind = kNetEase;
     state().taskName = QStringLiteral("someone");
