@@ -11,7 +11,7 @@ packages=(
   libxml2-dev libzip-dev
   libgtest-dev
   fp-utils libchm-bin epubcheck default-jre-headless
-  xvfb xauth fonts-noto-cjk
+  xvfb xauth fonts-noto-cjk qt6-translations-l10n
 )
 missing=()
 for p in "${packages[@]}"; do
