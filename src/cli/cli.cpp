@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 
 #include "cli/command.h"
+#include "core/updatecheck.h"
 #include "platform/programfolder.h"
 
 #include <QFileInfo>
@@ -15,6 +16,7 @@ struct GlobalOptions {
     QString folder;
     bool quiet = false;
     bool help = false;
+    bool version = false;
     const Command* command = nullptr;
     QStringList arguments;
 };
@@ -29,12 +31,14 @@ QString GeneralHelp() {
         "                CHM files and the log (default: the window program's folder)\n"
         "  --quiet       no progress lines\n"
         "  --help        this help; after a command's name, that command's help\n"
+        "  --version     the program's version\n"
         "\n"
         "Commands:\n");
     for (const Command* command : Commands())
         text += u"  " + QString(command->name + u' ' + command->arguments).trimmed() + u"\n      " +
                 command->summary + u'\n';
-    text += QStringLiteral("\nExit status: 0 done, 1 nothing found or refused, 2 bad usage.");
+    text += QStringLiteral("\nExit status: 0 done, 1 nothing found, refused or failed (an article\n"
+                           "not downloaded, a file not written), 2 bad usage.");
     return text;
 }
 
@@ -63,6 +67,8 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
             options.quiet = true;
         } else if (!optionsEnded && (argument == u"--help" || argument == u"-h")) {
             options.help = true;
+        } else if (!optionsEnded && !options.command && argument == u"--version") {
+            options.version = true;
         } else if (!options.command) {
             if (!optionsEnded && argument.startsWith(u'-') && argument.size() > 1)
                 return u"unknown option " + argument;
@@ -86,6 +92,10 @@ QCoro::Task<int> Run(QStringList arguments, Console& console) {
         co_return kBadUsage;
     }
     console.SetQuiet(options.quiet);
+    if (options.version && !options.help) {
+        console.Out(u"pellomar-cli " + QString::number(kVersion));
+        co_return kDone;
+    }
     if (options.help) {
         console.Out(options.command ? CommandHelp(*options.command) : GeneralHelp());
         co_return kDone;

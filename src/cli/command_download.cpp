@@ -22,7 +22,9 @@ const Command& DownloadCommand() {
             "page files already exist are not fetched again, so an interrupted download\n"
             "resumes. --per-page sets the articles per category page (1 to 255, default 20);\n"
             "--no-pictures leaves picture addresses as they are whatever the task file says.\n"
-            "The task folder is printed. Exits with 1 when not every article was done."),
+            "The task folder is printed. Articles and pictures that failed are named on\n"
+            "stderr with their counts. Exits with 1 when an article failed or a file could\n"
+            "not be written."),
         &RunDownload};
     return command;
 }
@@ -74,14 +76,10 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
     // wait for them.
     const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
     session.console().EndProgress();
-    if (!run.ok) {
-        session.Report(run);
-        if (run.problem.isEmpty() || run.articles >= 5)
-            session.console().Error(
-                QStringLiteral("%1/%2 篇文章下载完成").arg(run.articlesSaved).arg(run.articles));
-        co_return kNothingDone;
-    }
+    // The notes name every article and picture that failed; the problem counts them.
     session.Report(run);
+    if (!run.ok)
+        co_return kNothingDone;
     session.console().Out(run.path);
     co_return kDone;
 }

@@ -257,9 +257,10 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     Outcome outcome;
     outcome.path = taskFolder;
     outcome = Counted(state, outcome);
-    outcome.ok = outcome.articlesFailed == 0 && outcome.picturesFailed == 0;
+    // A picture the server would not give does not fail the run, but it is reported.
+    outcome.ok = outcome.articlesFailed == 0;
     state.SetButtons(buttons::kDownloaded);
-    if (outcome.ok) {
+    if (outcome.ok && outcome.picturesFailed == 0) {
         state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
     } else {
         outcome.problem = Summary(outcome);

@@ -137,6 +137,23 @@ TEST_F(CliDownloadTest, TooFewArticlesExitWithOneAndTheMessage) {
     EXPECT_EQ(server.TotalRequests(), 0);
 }
 
+TEST_F(CliDownloadTest, AnArticleThatCannotBeFetchedIsNamedCountedAndExitsWithOne) {
+    const QString taskFile = DiscoveredTask(8, 0, QStringLiteral("lost"));
+    const sample::SampleArticle& lost = blog.articles[2];
+    server.Drop(sample::ArticlePageAddress(lost));
+    EXPECT_EQ(Run({QStringLiteral("download"), taskFile}), cli::kNothingDone);
+    EXPECT_TRUE(Err().contains(u"下载结束：文章成功7篇，失败1篇；图片成功0张，失败0张"))
+        << Err().toStdString();
+    EXPECT_TRUE(Err().contains(u"文章下载失败：")) << Err().toStdString();
+    EXPECT_TRUE(Err().contains(sample::ArticlePageAddress(lost))) << Err().toStdString();
+    EXPECT_FALSE(Out().contains(u"lost")) << Out().toStdString();
+}
+
+TEST_F(CliDownloadTest, VersionIsTheProgramsDateNumber) {
+    EXPECT_EQ(Run({QStringLiteral("--version")}), cli::kDone);
+    EXPECT_EQ(Out().trimmed(), u"pellomar-cli 20110821");
+}
+
 TEST_F(CliDownloadTest, BadUsageExitsWithTwo) {
     const QList<QStringList> cases = {
         {QStringLiteral("download")},
