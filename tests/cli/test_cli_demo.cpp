@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The demo as a newcomer runs it: the program itself, into an empty folder, with no way out
 // to the network. Its summary must tell the truth about the files it left.
+#include "support/epubcheck.h"
+
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
@@ -98,6 +100,11 @@ TEST(CliDemo, SummaryMatchesTheFilesOnDiskWithoutTheNetwork) {
     EXPECT_EQ(QDir(textFolder).entryList({QStringLiteral("all*.txt")}, QDir::Files).size(),
               categories);
 
+    const QString epub = summary.value(QStringLiteral("epub"));
+    EXPECT_EQ(epub, dir.filePath(kTask + u".epub"));
+    if (!pellomar::test::EpubCheckCommand().isEmpty()) {
+        EXPECT_EQ(pellomar::test::EpubCheckProblems(epub), QString());
+    }
     bool secondsOk = false;
     EXPECT_GT(summary.value(QStringLiteral("seconds")).toDouble(&secondsOk), 0.0);
     EXPECT_TRUE(secondsOk);
