@@ -9,19 +9,21 @@
 
 #include <QFileInfo>
 #include <QHash>
+#include <QSet>
 #include <vector>
 
 namespace pellomar {
 
 namespace {
 
-// Category pages and lists grow line by line. Lines are gathered per file and appended at
+// Category pages and lists grow line by line. Lines are gathered per file and written at
 // every yield, which spares one open and close per line on large blogs; a file counts as
-// existing as soon as lines are waiting for it.
+// existing as soon as lines are waiting for it. A file's first write of the run replaces
+// it whole, so that a rerun lists each article once.
 class Appender {
   public:
     bool Exists(const QString& path) const {
-        return m_pending.contains(path) || QFileInfo::exists(path);
+        return m_pending.contains(path) || m_written.contains(path);
     }
     void Add(const QString& path, const QString& line) {
         if (!path.isEmpty())
@@ -29,14 +31,19 @@ class Appender {
     }
     WriteResult Flush() {
         WriteResult result;
-        for (auto it = m_pending.cbegin(); it != m_pending.cend() && result; ++it)
-            result = AppendTextFile(it.key(), it.value());
+        for (auto it = m_pending.cbegin(); it != m_pending.cend() && result; ++it) {
+            const bool first = !m_written.contains(it.key());
+            result =
+                first ? WriteTextFile(it.key(), it.value()) : AppendTextFile(it.key(), it.value());
+            m_written.insert(it.key());
+        }
         m_pending.clear();
         return result;
     }
 
   private:
     QHash<QString, QString> m_pending;
+    QSet<QString> m_written;
 };
 
 QString Num(qint64 number) {

@@ -211,14 +211,19 @@ TEST_F(IndexPages, NoCategoriesGiveTheHeaderAndTheFullListLineOnly) {
     EXPECT_TRUE(FileLines(InTask(u"all.htm"_qs))[3].endsWith(u"<td width=6%>0KB</td><tr>"));
 }
 
-TEST_F(IndexPages, ASecondRunAppendsToCategoryPagesAndRewritesTheLists) {
+TEST_F(IndexPages, ASecondRunRewritesEveryIndexFileWhole) {
     AddArticles(QStringLiteral("甲"), 3);
     AddArticles(QStringLiteral("乙"), 2);
     Write();
+    const QStringList names = FilesBelow(Paths().TaskFolder());
+    QList<QByteArray> first;
+    for (const QString& name : names)
+        first.append(ReadBytes(InTask(name)));
     Write();
-    const QStringList page = FileLines(InTask(u"甲1.htm"_qs));
-    ASSERT_EQ(page.size(), 3 + 3 + 3); // no second header
-    EXPECT_EQ(page[3], page[6]);
+    EXPECT_EQ(FilesBelow(Paths().TaskFolder()), names);
+    for (qsizetype i = 0; i < names.size(); ++i)
+        EXPECT_EQ(ReadBytes(InTask(names[i])), first[i]) << names[i].toStdString();
+    EXPECT_EQ(FileLines(InTask(u"甲1.htm"_qs)).size(), 3 + 3);
     EXPECT_EQ(FileLines(InTask(u"all.htm"_qs)).size(), 3 + 5);
     const QStringList index = FileLines(InTask(u"index.html"_qs));
     ASSERT_EQ(index.size(), 4 + 3 + 3);
