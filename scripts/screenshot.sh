@@ -1,7 +1,8 @@
 #!/usr/bin/env bash
-# Remakes docs/main-window.png: the window after the demo's task, loaded and "downloaded"
-# again (every page is on disk, so nothing is fetched), under Xvfb.
-# Needs: xvfb, xdotool, imagemagick. Usage: scripts/screenshot.sh [build-dir]
+# Remakes the window's screenshots in docs/ under Xvfb, as a user sees them: the import
+# dialog, the window after the demo's task is "downloaded" again (every page is on disk, so
+# nothing is fetched), then enlarged and at its smallest.
+# Needs: xvfb, xdotool, x11-utils, imagemagick. Usage: scripts/screenshot.sh [build-dir]
 set -euo pipefail
 here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
@@ -11,15 +12,39 @@ trap 'rm -rf "$work"' EXIT
 
 cat >"$work/shot.sh" <<INNER
 #!/usr/bin/env bash
+set -e
+docs="$here/docs"
 "$build/src/pellomar" --dir "$work" "$work/示例博客.ini" 2>/dev/null &
 pid=\$!
 sleep 3
-xdotool mousemove 137 616 click 1   # 下载
+window=\$(xdotool search --name "博客备份" | head -1)
+# The window's own size, for cropping the screen to it.
+shoot() {
+  eval "\$(xdotool getwindowgeometry --shell "\$window")"
+  import -window root -crop "\${WIDTH}x\${HEIGHT}+0+0" "\$docs/\$1"
+}
+button() { # the centre of a button, found by its caption's place in the bar
+  xdotool mousemove "\$1" "\$2" click 1
+}
+button 478 161                         # 导入
+sleep 2
+shoot import-dialog.png
+xdotool key Escape
+sleep 1
+button 134 161                         # 下载
 sleep 3
-xdotool mousemove 500 300
-import -window root -crop 1018x640+0+0 "$here/docs/main-window.png"
+xdotool mousemove 600 20
+shoot main-window.png
+xdotool windowsize "\$window" 1360 900
+sleep 1
+shoot main-window-large.png
+# Without a window manager nothing holds the window to its minimum size: read it.
+minimum=\$(xprop -id "\$window" WM_NORMAL_HINTS | sed -n 's/.*minimum size: \([0-9]*\) by \([0-9]*\).*/\1 \2/p')
+xdotool windowsize "\$window" \$minimum
+sleep 1
+shoot main-window-small.png
 kill \$pid
 INNER
 chmod +x "$work/shot.sh"
-env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1280x900x24" "$work/shot.sh"
-echo "docs/main-window.png"
+env -u QT_QPA_PLATFORM xvfb-run -a -s "-screen 0 1400x1000x24" "$work/shot.sh"
+echo docs/import-dialog.png docs/main-window.png docs/main-window-large.png docs/main-window-small.png
