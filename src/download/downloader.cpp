@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLockFile>
 #include <array>
 #include <memory>
 #include <optional>
@@ -123,6 +124,17 @@ Outcome Stopped(AppState& state, const QString& error) {
 } // namespace
 
 QCoro::Task<Outcome> DownloadArticles(AppState& state) {
+    const TaskPaths paths{state.programFolder(), state.taskName};
+    const QString taskFolder = paths.TaskFolder();
+    // Beside the task folder, not in it: a lock left by a killed process must not be packed.
+    // Taken before anything is reset, since another process's run is under way.
+    QLockFile lock(taskFolder + u".lock");
+    // A lock that cannot even be written is left to the writes below, which say why.
+    if (!taskFolder.isEmpty() && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
+        const QString text = u"任务正在被另一个下载使用：" + state.taskName;
+        state.ShowMessage(text);
+        co_return Outcome::Failure(text);
+    }
     ResetRun(state);
     ArticleTable& table = state.table();
     const int n = table.ArticleCount();
@@ -132,8 +144,6 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         state.ShowMessage(text);
         co_return Counted(state, Outcome::Failure(text));
     }
-    const TaskPaths paths{state.programFolder(), state.taskName};
-    const QString taskFolder = paths.TaskFolder();
     if (taskFolder.isEmpty()) {
         // A task name from an edited task file that cannot name a folder of its own.
         const QString text = u"任务名不能用作文件夹名：" + state.taskName;

@@ -13,6 +13,7 @@
 #include "support/runtask.h"
 
 #include <QElapsedTimer>
+#include <QLockFile>
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
@@ -145,6 +146,19 @@ TEST_F(Download, AResumedDownloadSkipsRowsWhoseFilesExist) {
         else
             EXPECT_EQ(ReadBytes(File(row)), "kept from the first run\r\n") << row;
     }
+}
+
+TEST_F(Download, ASecondDownloadOfATaskInUseIsRefused) {
+    AddArticles(6);
+    QLockFile other(Paths().TaskFolder() + u".lock");
+    ASSERT_TRUE(other.tryLock(0));
+    const Outcome refused = RunTask(DownloadArticles(state()));
+    EXPECT_EQ(refused.problem, u"任务正在被另一个下载使用：测试博客");
+    EXPECT_EQ(messages, QStringList{refused.problem});
+    EXPECT_EQ(server.TotalRequests(), 0);
+    other.unlock();
+    Run();
+    ExpectFinished();
 }
 
 TEST_F(Download, AStalledSlotIsRestartedAfterFiveTicksWithItsRowRequestedAgain) {
