@@ -31,6 +31,8 @@ constexpr int kMinArticles = 5;
 constexpr int kStallSeconds = 5;
 // Requests of one row that end without any answer before the row is left for a later run.
 constexpr int kNetworkAttempts = 4;
+// Stall restarts of one row before it is left for a later run.
+constexpr int kMaxRestarts = 3;
 
 // The five article requests of one run.
 struct ArticleSlots {
@@ -170,12 +172,14 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     // No row before this one holds an empty mark; spares rescanning finished rows.
     int scanFrom = 1;
     QHash<int, int> networkAttempts;
+    QHash<int, int> restarts;
     QString writeError;
     while (articleSlots.FinishedCount() < AppState::kSlots && writeError.isEmpty()) {
         for (int s = 0; s < AppState::kSlots && writeError.isEmpty(); ++s) {
             if (articleSlots.finished[s])
                 continue;
             HttpClient& client = *articleSlots.clients[s];
+            bool handOut = false;
             if (client.ReadyState() == HttpClient::Complete) {
                 state.slotAge[s] = 0;
                 const int row = articleSlots.rows[s];
@@ -205,6 +209,24 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
                 }
                 if (table.Cell(row, ArticleTable::Mark).isEmpty())
                     scanFrom = std::min(scanFrom, row);
+                handOut = true;
+            } else if (state.slotAge[s] >= kStallSeconds) {
+                state.slotAge[s] = 0;
+                const int row = articleSlots.rows[s];
+                client.abort();
+                if (++restarts[row] > kMaxRestarts) {
+                    // A server that trickles for ever must not hold the run for ever.
+                    table.SetMark(row, kMarkFailed);
+                    handOut = true;
+                } else {
+                    table.SetMark(row, QString());
+                    Request(state, client, row);
+                    AdvanceSpinner(state, s);
+                    co_await YieldOnce{};
+                    client.Send();
+                }
+            }
+            if (handOut) {
                 const int next = co_await NextPendingArticle(state, scanFrom);
                 scanFrom = next > 0 ? next : n + 1;
                 nextRow = next;
@@ -217,16 +239,6 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
                 Request(state, client, next);
                 client.Send();
                 AdvanceSpinner(state, s);
-            }
-            if (state.slotAge[s] >= kStallSeconds) {
-                state.slotAge[s] = 0;
-                const int row = articleSlots.rows[s];
-                table.SetMark(row, QString());
-                client.abort();
-                Request(state, client, row);
-                AdvanceSpinner(state, s);
-                co_await YieldOnce{};
-                client.Send();
             }
         }
         if (writeError.isEmpty())
