@@ -1,12 +1,18 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
+#include "core/appstate.h"
+#include "core/filenames.h"
+#include "core/taskfile.h"
 #include "demo/sampleblog.h"
+#include "platform/textstream.h"
+#include "support/baiduhexunblogs.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
 #include <QBuffer>
 #include <QDir>
+#include <QFile>
 #include <QFileInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -138,6 +144,69 @@ TEST_F(CliPackagingTest, BadUsageExitsWithTwo) {
         EXPECT_TRUE(Err().contains(u"usage:")) << arguments.join(u' ').toStdString();
     }
     EXPECT_TRUE(QDir(folder.path()).isEmpty());
+}
+
+// Blogs whose address is built from the account name, backed up step by step.
+class CliBaiduHexunTest : public CliPackagingTest {
+  protected:
+    QByteArray Read(const QString& path) const {
+        QFile file(path);
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+    QString ReadText(const QString& path) const {
+        return DecodeBytes(Read(path), QStringLiteral("GB2312"));
+    }
+
+    void BackUp(const QString& service, const test::FixtureBlog& blog) {
+        test::ServeBlog(blog, server);
+        const QString taskFile = Path(blog.account + u".ini");
+        ASSERT_EQ(Run({QStringLiteral("discover"), service, blog.account}), cli::kDone)
+            << Err().toStdString();
+        EXPECT_TRUE(Err().contains(u"查找文章：3页/3页")) << Err().toStdString();
+        AppState task(folder.path());
+        ASSERT_TRUE(test::RunTask(ImportTask(task, taskFile)));
+        const QList<QStringList> expected = test::ExpectedRows(blog);
+        ASSERT_EQ(task.table().ArticleCount(), expected.size());
+        for (int row = 1; row <= task.table().ArticleCount(); ++row)
+            for (int column = ArticleTable::Title; column <= ArticleTable::Ordinal; ++column)
+                EXPECT_EQ(task.table().Cell(row, column), expected[row - 1][column - 1]);
+
+        ASSERT_EQ(Run({QStringLiteral("download"), taskFile}), cli::kDone) << Err().toStdString();
+        const TaskPaths paths{folder.path(), blog.account};
+        for (const test::BlogArticle& article : blog.articles)
+            EXPECT_TRUE(ReadText(paths.ArticleFile(article.category, article.link))
+                            .contains(u"《" + article.title + u"》的正文：镕喆"))
+                << article.link.toStdString();
+
+        ASSERT_EQ(Run({QStringLiteral("txt"), taskFile}), cli::kDone) << Err().toStdString();
+        const test::BlogArticle& last = blog.articles.last();
+        EXPECT_TRUE(ReadText(Path(blog.account + u"TXT/" + SafeFileName(last.category) + u'/' +
+                                  SafeFileName(last.title) + u".txt"))
+                        .contains(u"的正文：镕喆"));
+
+        if (!HaveChmcmd())
+            GTEST_SKIP() << "chm needs chmcmd (fp-utils)";
+        ASSERT_EQ(Run({QStringLiteral("chm"), taskFile}), cli::kDone) << Err().toStdString();
+        EXPECT_GT(QFileInfo(Path(blog.account + u".chm")).size(), 0);
+    }
+};
+
+TEST_F(CliBaiduHexunTest, ABaiduSpaceBlogIsBackedUpWithItsCategoriesAndPictures) {
+    const test::FixtureBlog blog = test::BaiduBlog(QStringLiteral("lanting"), 23);
+    BackUp(QStringLiteral("baidu"), blog);
+    const TaskPaths paths{folder.path(), blog.account};
+    for (const test::BlogArticle& article : blog.articles)
+        for (const QString& picture : article.pictures) {
+            EXPECT_EQ(Read(paths.PictureFile(article.category, picture)),
+                      server.Page(picture)->body);
+            EXPECT_TRUE(Read(paths.ArticleFile(article.category, article.link))
+                            .contains(TaskPaths::PictureName(picture).toLatin1()));
+        }
+}
+
+TEST_F(CliBaiduHexunTest, AHexunBlogIsBackedUpUnderTheDefaultCategory) {
+    BackUp(QStringLiteral("和讯"), test::HexunBlog(QStringLiteral("caijing"), 23));
+    EXPECT_TRUE(QFileInfo(Path(QStringLiteral("caijing/默认类别"))).isDir());
 }
 
 } // namespace

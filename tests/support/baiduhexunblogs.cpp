@@ -17,6 +17,7 @@ namespace {
 const QString kBaiduHost = QString::fromLatin1(hosts::kBaiduSpace);
 const QString kHexunDomain = QString::fromLatin1(hosts::kHexunDomain);
 const QString kHexunCategory = QStringLiteral("默认类别");
+constexpr int kPerPage = 10;
 
 // Each title needs the file-name cleaner; 镕 and 喆 are in GBK but not in GB2312.
 const QStringList kTitles = {
@@ -39,8 +40,8 @@ QString DateOf(int i) {
     return newest.addSecs(-7 * 3600 * qint64(i)).toString(QStringLiteral("yyyy-MM-dd hh:mm"));
 }
 
-FixtureBlog MakeBlog(ServiceKind kind, const QString& account, int count, int perPage) {
-    FixtureBlog blog{kind, account, {}, perPage};
+FixtureBlog MakeBlog(ServiceKind kind, const QString& account, int count) {
+    FixtureBlog blog{kind, account, {}};
     for (int i = 0; i < count; ++i) {
         BlogArticle article;
         article.title = kTitles[i % kTitles.size()].arg(i + 1);
@@ -70,34 +71,24 @@ QString Head(const QString& title) {
            title + u"</title></head>";
 }
 
-QString Body(const BlogArticle& article) {
+// The body between the service's own markers, as the download cuts it out.
+QString ArticlePage(ServiceKind kind, const BlogArticle& article) {
     QString body = u"<p>《" + article.title + u"》的正文：镕喆二字在GBK里。</p>";
     for (const QString& picture : article.pictures)
         body += u"<p><img src=\"" + picture + u"\" border=\"0\"></p>";
-    return body;
-}
-
-QString BaiduArticlePage(const QString& account, const BlogArticle& article) {
-    return Head(article.title + u'_' + account + u"的空间_百度空间") +
-           u"\n<body>\n<table><tr><td><div class=\"tit\"><span>查看文章</span></div></td></tr>"
-           u"</table>\n<div id=\"blog_text\" class=\"cnt\">" +
-           Body(article) + u"</div>\n<div class=\"opt\">网友评论：</div>\n</body></html>\n";
-}
-
-QString HexunArticlePage(const QString& account, const BlogArticle& article) {
-    return Head(article.title + u'-' + account + u"-和讯博客") +
-           u"\r\n<body>\r\n<!--  文章内容:开始  -->\r\n<div class='ArticleBlogText'>" +
-           Body(article) + u"</div>\r\n<!-- 分享 -->\r\n</body></html>\r\n";
+    const SiteProfile& profile = *Profile(kind);
+    return Head(article.title) + u"\n<body>\n<div>" + profile.BodyStart + u"\n" + body + u"\n" +
+           profile.BodyEnd + u"</div>\n</body></html>\n";
 }
 
 } // namespace
 
-FixtureBlog BaiduBlog(const QString& account, int count, int perPage) {
-    return MakeBlog(kBaidu, account, count, perPage);
+FixtureBlog BaiduBlog(const QString& account, int count) {
+    return MakeBlog(kBaidu, account, count);
 }
 
-FixtureBlog HexunBlog(const QString& account, int count, int perPage) {
-    return MakeBlog(kHexun, account, count, perPage);
+FixtureBlog HexunBlog(const QString& account, int count) {
+    return MakeBlog(kHexun, account, count);
 }
 
 QList<QStringList> ExpectedRows(const FixtureBlog& blog) {
@@ -128,6 +119,9 @@ QString BaiduPagingLine(const QString& account, int lastPage) {
     return line + u" <a href=\"" + base + QString::number(lastPage) + u"\">[尾页]</a></div>";
 }
 
+namespace {
+
+// lastPage 0: no paging line.
 QString BaiduListPage(const QString& account, const QList<BlogArticle>& articles, int lastPage) {
     QString page = Head(account + u"的空间_百度空间") + u"\n<body>\n<div id=\"m_blog\">";
     for (const BlogArticle& article : articles)
@@ -137,6 +131,8 @@ QString BaiduListPage(const QString& account, const QList<BlogArticle>& articles
         page += BaiduPagingLine(account, lastPage) + u'\n';
     return page + u"</body></html>\n";
 }
+
+} // namespace
 
 QString HexunItem(const QString& account, const BlogArticle& article) {
     const QString address = u"http://" + account + u'.' + kHexunDomain + u'/' + article.link;
@@ -167,10 +163,10 @@ QString HexunListPage(const QList<QString>& items, const QString& bar) {
 }
 
 void ServeBlog(const FixtureBlog& blog, LoopbackServer& server) {
-    const qsizetype pages = (blog.articles.size() + blog.perPage - 1) / blog.perPage;
+    const qsizetype pages = (blog.articles.size() + kPerPage - 1) / kPerPage;
     quint32 pictureSeed = 7;
     for (int k = 0; k < pages; ++k) {
-        const QList<BlogArticle> chunk = blog.articles.mid(k * blog.perPage, blog.perPage);
+        const QList<BlogArticle> chunk = blog.articles.mid(k * kPerPage, kPerPage);
         QString address;
         QString page;
         if (blog.kind == kBaidu) {
@@ -195,9 +191,8 @@ void ServeBlog(const FixtureBlog& blog, LoopbackServer& server) {
             server.SetResponse(*GeneratedBlogAddress(blog.kind, blog.account), GbkPage(page));
     }
     for (const BlogArticle& article : blog.articles) {
-        const QString page = blog.kind == kBaidu ? BaiduArticlePage(blog.account, article)
-                                                 : HexunArticlePage(blog.account, article);
-        server.SetResponse(ArticleAddress(blog.kind, blog.account, article.link), GbkPage(page));
+        server.SetResponse(ArticleAddress(blog.kind, blog.account, article.link),
+                           GbkPage(ArticlePage(blog.kind, article)));
         for (const QString& picture : article.pictures)
             server.SetResponse(picture,
                                {200,

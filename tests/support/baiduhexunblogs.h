@@ -26,13 +26,12 @@ struct FixtureBlog {
     ServiceKind kind = kBaidu;
     QString account;
     QList<BlogArticle> articles; // in list order: the order of the rows discovery gives
-    int perPage = 10;
 };
 
-// `count` articles over three categories (Baidu) or "默认类别" (Hexun), with titles the
-// file-name cleaner changes and characters that only GBK, not GB2312, holds.
-FixtureBlog BaiduBlog(const QString& account, int count, int perPage = 10);
-FixtureBlog HexunBlog(const QString& account, int count, int perPage = 10);
+// `count` articles, ten to a list page, over three categories (Baidu) or "默认类别" (Hexun),
+// with titles the file-name cleaner changes and characters that only GBK, not GB2312, holds.
+FixtureBlog BaiduBlog(const QString& account, int count);
+FixtureBlog HexunBlog(const QString& account, int count);
 
 // title, category, link, date and number within the category of each row.
 QList<QStringList> ExpectedRows(const FixtureBlog& blog);
@@ -44,8 +43,6 @@ void ServeBlog(const FixtureBlog& blog, LoopbackServer& server);
 // Baidu: an article's lines (to be joined by line feed + tab) and the paging line.
 QStringList BaiduArticleLines(const QString& account, const BlogArticle& article);
 QString BaiduPagingLine(const QString& account, int lastPage);
-// lastPage 0: no paging line.
-QString BaiduListPage(const QString& account, const QList<BlogArticle>& articles, int lastPage);
 // Hexun: one item of the list, and the paging bar of page `current` with links to `linked`.
 QString HexunItem(const QString& account, const BlogArticle& article);
 QString HexunPagingBar(const QString& account, int current, const QList<int>& linked);
