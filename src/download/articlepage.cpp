@@ -5,6 +5,7 @@
 #include "core/filenames.h"
 #include "core/textfunctions.h"
 #include "download/downloadlog.h"
+#include "download/downloadsteps.h"
 #include "download/pictures.h"
 #include "platform/textstream.h"
 
@@ -63,9 +64,10 @@ WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bo
     const QString file = paths.ArticleFile(category, link);
     if (folder.isEmpty() || file.isEmpty()) {
         // A category or link that would lead outside the task folder (an edited task file
-        // or a hostile list page): nothing is written, and the row stays done so that the
-        // run can end.
+        // or a hostile list page): nothing is written, and the row fails so that the run
+        // can end and name it.
         AppendLog(state.programFolder(), u"路径越出任务文件夹，已放弃:" + category + u'\\' + link);
+        table.SetMark(row, kMarkFailed);
         return {};
     }
     if (WriteResult made = MakeFolder(folder); !made)

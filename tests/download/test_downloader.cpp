@@ -294,13 +294,17 @@ TEST_F(Download, NetEaseGoneArticlesGetAPlaceholderWithTheirAddress) {
               u"blog/static/1234567842011>点击这里打开源地址</a> <br>  —kavroPellomar。\r\n");
 }
 
-TEST_F(Download, RowsLeadingOutsideTheTaskFolderAreGivenUpAndTheRunEnds) {
+TEST_F(Download, RowsLeadingOutsideTheTaskFolderFailAreNamedAndTheRunEnds) {
     AddArticles(6);
     table().AddArticle(u"坏"_qs, u"生活"_qs, u"../../outside.html"_qs, u"d"_qs);
     table().AddArticle(u"坏"_qs, u".."_qs, u"outside2.html"_qs, u"d"_qs);
     AddArticles(2);
-    Run();
-    ExpectFinished();
+    const Outcome outcome = RunTask(DownloadArticles(state()));
+    EXPECT_EQ(outcome.articlesFailed, 2);
+    EXPECT_EQ(Mark(7), kMarkFailed);
+    EXPECT_EQ(Mark(8), kMarkFailed);
+    EXPECT_EQ(outcome.notes.filter(u"文章下载失败：7 坏 "_qs).size(), 1);
+    EXPECT_EQ(state().Caption(), u"下载结束：文章成功8篇，失败2篇；图片成功0张，失败0张");
     ExpectBody(9, SinaBody(9));
     const QStringList files = FilesBelow(dir.path());
     for (const QString& file : files)
