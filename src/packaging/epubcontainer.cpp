@@ -39,7 +39,7 @@ bool EpubContainer::Added(qint64 index, const QString& name, bool store) {
         return false;
     }
     if (zip_set_file_compression(m_zip, zip_uint64_t(index), store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                 store ? 0 : 9) != 0) {
+                                 0) != 0) {
         Fail(name);
         return false;
     }
