@@ -8,6 +8,7 @@
 #include "download/downloader.h"
 #include "download/engine.h"
 #include "packaging/chmpacker.h"
+#include "packaging/epubexport.h"
 #include "packaging/textexport.h"
 #include "ui/messagebox.h"
 #include "ui/newtaskdialog.h"
@@ -107,6 +108,14 @@ void MainWindow::BuildControls() {
         m_commands[i]->setObjectName(ObjectName("Command", i + 1));
         buttons->addWidget(m_commands[i]);
     }
+    // The EPUB needs what the CHM needs, so it follows "生成CHM" outside the six states.
+    auto* epub = new QPushButton(QStringLiteral("生成EPUB"), buttonBar);
+    epub->setObjectName(QStringLiteral("epubButton"));
+    buttons->insertWidget(3, epub);
+    const auto followChm = [this, epub] { epub->setEnabled(state().Buttons()[AppState::MakeChm]); };
+    connect(&state(), &AppState::buttonsChanged, epub, followChm);
+    followChm();
+    connect(epub, &QPushButton::clicked, this, [this] { Launch(ExportEpub(state())); });
     buttons->addSpacing(12);
     for (int slot = 0; slot < int(m_label5.size()); ++slot) {
         m_label5[slot] = new QLabel(state().Indicator(slot), buttonBar);

@@ -98,7 +98,8 @@ TEST_F(CliPackagingTest, PackingRefusesATaskThatIsNotDownloaded) {
               cli::kDone)
         << Err().toStdString();
     const QString taskFile = Path(QStringLiteral("n.ini"));
-    for (const QString& command : {QStringLiteral("chm"), QStringLiteral("txt")}) {
+    for (const QString& command :
+         {QStringLiteral("chm"), QStringLiteral("txt"), QStringLiteral("epub")}) {
         EXPECT_EQ(Run({command, taskFile}), cli::kNothingDone) << command.toStdString();
         EXPECT_TRUE(Err().contains(u"is not downloaded yet")) << Err().toStdString();
         EXPECT_TRUE(Out().isEmpty());
@@ -110,6 +111,8 @@ TEST_F(CliPackagingTest, PackingRefusesATaskThatIsNotDownloaded) {
     ASSERT_EQ(Run({QStringLiteral("download"), taskFile}), cli::kDone) << Err().toStdString();
     EXPECT_EQ(Run({QStringLiteral("txt"), taskFile}), cli::kDone) << Err().toStdString();
     EXPECT_EQ(Out(), Path(QStringLiteral("nTXT")) + u'\n');
+    EXPECT_EQ(Run({QStringLiteral("epub"), taskFile}), cli::kDone) << Err().toStdString();
+    EXPECT_EQ(Out(), Path(QStringLiteral("n.epub")) + u'\n');
     if (!HaveChmcmd())
         GTEST_SKIP() << "chm needs chmcmd (fp-utils)";
     EXPECT_EQ(Run({QStringLiteral("chm"), taskFile}), cli::kDone) << Err().toStdString();
