@@ -6,6 +6,7 @@
 #include "core/textfunctions.h"
 #include "download/downloadlog.h"
 #include "download/downloadsteps.h"
+#include "download/pendingpictures.h"
 #include "download/pictures.h"
 #include "platform/textstream.h"
 
@@ -76,8 +77,15 @@ WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bo
     const SiteProfile* profile = Profile(state.serviceKind);
     QString body = errorAnswer ? QString() : CutBody(profile, page);
     body.replace(QStringLiteral("<param VALUE=\"\" />"), QStringLiteral("<已替代>"));
-    if (state.savePictures)
+    if (state.savePictures) {
+        const int queued = state.statusLog().Count();
         body = LocalisePictures(state, body, row);
+        // Listed before the page exists: a page on disk is never fetched again.
+        if (WriteResult listed =
+                RecordPendingPictures(state, state.statusLog().Lines().mid(queued));
+            !listed)
+            return listed;
+    }
 
     const QString text = body + u"\r\n";
     if (EncodeCp936(text).size() >= kEmptyPageBytes)

@@ -7,6 +7,7 @@
 #include "download/downloadlog.h"
 #include "download/downloadsteps.h"
 #include "download/indexpages.h"
+#include "download/pendingpictures.h"
 #include "download/picturequeue.h"
 #include "download/pictures.h"
 #include "platform/eventloop.h"
@@ -158,6 +159,8 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     state.SetButtons(buttons::kBusy);
     if (WriteResult made = MakeFolder(taskFolder); !made)
         co_return Stopped(state, made.error);
+    if (state.savePictures)
+        RequeuePendingPictures(state);
     table.SetTopRow(1);
 
     ArticleSlots articleSlots;
@@ -276,6 +279,8 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     }
     if (const QString error = PictureWriteError(state); !error.isEmpty())
         co_return Stopped(state, error);
+    if (WriteResult settled = SettlePendingPictures(state); !settled)
+        co_return Stopped(state, settled.error);
     Outcome outcome;
     outcome.path = taskFolder;
     outcome = Counted(state, outcome);
