@@ -75,10 +75,10 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
     if (found.articles == 0)
         co_return kNothingDone;
     const Outcome saved = ExportTask(state);
-    if (!saved.ok) {
-        session.Report(saved);
+    // Values the task file could not hold as they are are named either way.
+    session.Report(saved);
+    if (!saved.ok)
         co_return kNothingDone;
-    }
     session.console().Out(saved.path);
     co_return found.ok ? kDone : kNothingDone;
 }

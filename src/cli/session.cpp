@@ -3,6 +3,9 @@
 
 #include "core/taskfile.h"
 
+#include <QDir>
+#include <QFileInfo>
+
 namespace pellomar::cli {
 
 Session::Session(Context& context) : m_context(context), m_engine(context.programFolder) {
@@ -21,7 +24,15 @@ QCoro::Task<> Session::StartUp() {
 }
 
 QCoro::Task<Outcome> Session::ImportTaskFile(const QString& path) {
-    co_return co_await ImportTask(state(), path);
+    // discover saves the task file in the program folder, so a bare name is looked for
+    // there when the current folder does not hold it.
+    QString found = path;
+    if (QFileInfo(path).isRelative() && !QFileInfo::exists(path)) {
+        const QString inProgramFolder = QDir(m_context.programFolder).filePath(path);
+        if (QFileInfo::exists(inProgramFolder))
+            found = inProgramFolder;
+    }
+    co_return co_await ImportTask(state(), found);
 }
 
 void Session::Report(const Outcome& outcome) {

@@ -73,8 +73,9 @@ std::optional<ServiceKind> ReadService(const QString& text) {
     for (const QChar c : digits)
         if (c < u'0' || c > u'9')
             return std::nullopt;
+    // Numbers of no service still load (an edited file): such a task finds nothing to fetch.
     const int value = digits.toInt();
-    if (value >= kServiceCount)
+    if (value > 255)
         return std::nullopt;
     return ServiceKind(value);
 }
@@ -125,13 +126,14 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     const QStringList blocks = text.split(kBlockEnd);
 
     const QStringList header = blocks.first().split(kCrLf);
-    if (header.size() != 5 || !header[0].isEmpty())
+    // Lines beyond the five are not read, as in every block.
+    if (header.size() < 5 || !header[0].isEmpty())
         return QStringLiteral("文件开头应是一个空行，然后是地址、博客类型、名称和图片标记各一行");
     task.address = header[1];
     task.name = header[3];
     const std::optional<ServiceKind> service = ReadService(header[2]);
     if (!service)
-        return QStringLiteral("博客类型应是0到4的数字，而不是“%1”").arg(header[2]);
+        return QStringLiteral("博客类型应是0到255的数字，而不是“%1”").arg(header[2]);
     task.service = *service;
     const std::optional<bool> flag = ReadFlag(header[4]);
     if (!flag)
@@ -143,7 +145,7 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     for (qsizetype i = 1; i < blocks.size(); ++i) {
         // An empty line left from the separator, then the six stored columns.
         const QStringList pieces = blocks[i].split(kCrLf);
-        if (pieces.size() != kStoredColumns + 1 || !pieces[0].isEmpty())
+        if (pieces.size() < kStoredColumns + 1 || !pieces[0].isEmpty())
             return QStringLiteral("第%1篇文章应有%2行（序号、标题、分类、链接、日期、页数），"
                                   "实有%3行")
                 .arg(i)
@@ -184,23 +186,46 @@ Outcome ExportTask(AppState& state) {
     const ArticleTable& table = state.table();
     QString text = kCrLf + state.blogAddress + kCrLf + QString::number(state.serviceKind) + kCrLf +
                    state.taskName + kCrLf + flag + kCrLf + kCrLf + kCrLf;
+    // One row that cannot be stored as it is must not cost the whole list: a line break
+    // becomes a blank, a character outside the code page its "?", and only a row with an
+    // empty value (which would shift every block after it) is left out. Each is named.
+    QStringList notes;
     for (int row = 1; row <= table.RowCount() - 2; ++row) {
-        for (int column = 0; column < kStoredColumns; ++column) {
-            const QString value = table.Cell(row, column);
-            if (const auto problem = Unstorable(value))
-                return refuse(QStringLiteral("第%1篇文章的").arg(row) + ColumnName(column) +
-                              *problem);
-            text += value + kCrLf;
+        const QString which = QStringLiteral("第%1篇文章的").arg(row);
+        QString block;
+        bool leftOut = false;
+        for (int column = 0; column < kStoredColumns && !leftOut; ++column) {
+            QString value = table.Cell(row, column);
+            if (value.isEmpty()) {
+                notes.append(which + ColumnName(column) + QStringLiteral("是空的，未导出这篇"));
+                leftOut = true;
+                continue;
+            }
+            if (value.contains(u'\r') || value.contains(u'\n')) {
+                notes.append(which + ColumnName(column) + QStringLiteral("含有换行，已换成空格"));
+                value.replace(kCrLf, QStringLiteral(" "));
+                value.replace(u'\r', u' ');
+                value.replace(u'\n', u' ');
+            }
+            if (!FitsCp936(value))
+                notes.append(which + ColumnName(column) +
+                             QStringLiteral("含有GBK编码不能保存的字符，已写作“?”"));
+            block += value + kCrLf;
         }
-        text += kCrLf + kCrLf;
+        if (!leftOut)
+            text += block + kCrLf + kCrLf;
     }
 
     const QString path = TaskFilePath(state);
     if (const WriteResult written = WriteFileAtomically(path, EncodeCp936(text)); !written)
         return refuse(QStringLiteral("无法写入文件：") + written.error);
-    state.SetCaption(state.taskName + u".ini 导出成功! 放在程序目录");
+    QString caption = state.taskName + u".ini 导出成功! 放在程序目录";
+    if (!notes.isEmpty())
+        caption += QStringLiteral("（%1处不能照原样保存）").arg(notes.size());
+    state.SetCaption(caption);
     Outcome outcome;
     outcome.ok = true;
+    outcome.notes = notes;
     outcome.articles = table.ArticleCount();
     outcome.path = path;
     return outcome;

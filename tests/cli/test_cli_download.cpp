@@ -11,6 +11,7 @@
 #include <QBuffer>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 #include <optional>
@@ -147,6 +148,14 @@ TEST_F(CliDownloadTest, AnArticleThatCannotBeFetchedIsNamedCountedAndExitsWithOn
     EXPECT_TRUE(Err().contains(u"文章下载失败：")) << Err().toStdString();
     EXPECT_TRUE(Err().contains(sample::ArticlePageAddress(lost))) << Err().toStdString();
     EXPECT_FALSE(Out().contains(u"lost")) << Out().toStdString();
+}
+
+TEST_F(CliDownloadTest, ABareTaskFileNameIsFoundInTheProgramFolder) {
+    DiscoveredTask(6, 0, QStringLiteral("bare"));
+    ASSERT_FALSE(QFileInfo::exists(QStringLiteral("bare.ini")));
+    EXPECT_EQ(Run({QStringLiteral("download"), QStringLiteral("bare.ini")}), cli::kDone)
+        << Err().toStdString();
+    EXPECT_EQ(Out().trimmed(), folder.filePath(u"bare"_qs));
 }
 
 TEST_F(CliDownloadTest, VersionIsTheProgramsDateNumber) {

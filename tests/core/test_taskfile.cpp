@@ -183,21 +183,17 @@ TEST_F(TaskFileTest, MalformedFilesAreRefusedAndTheCurrentTaskStaysAsItWas) {
     };
     QStringList shortArticle = Article(2, QStringLiteral("a"));
     shortArticle.removeAt(1);
-    QStringList longArticle = Article(2, QStringLiteral("a"));
-    longArticle.insert(2, QStringLiteral("标题的第二行"));
     const QByteArray good = TaskFile(kHeader, {Article(1, QStringLiteral("a"))});
 
     const QList<std::pair<const char*, QByteArray>> cases = {
         {"empty file", QByteArray()},
         {"header lines missing", TaskFile(kHeader.mid(0, 3), {})},
         {"no empty first line", good.mid(2)},
-        {"service beyond 4", withHeader(1, QStringLiteral("5"))},
+        {"service beyond 255", withHeader(1, QStringLiteral("256"))},
         {"service not a number", withHeader(1, QStringLiteral("新浪"))},
         {"flag neither True nor False", withHeader(3, QStringLiteral("Yes"))},
         {"a block one line short",
          TaskFile(kHeader, {Article(1, QStringLiteral("a")), shortArticle})},
-        {"a block one line long",
-         TaskFile(kHeader, {longArticle, Article(3, QStringLiteral("a"))})},
         {"bytes that are no GBK", good + "\x81\x20\r\n"},
         {"four-byte GB18030", TaskFile(kHeader, {}) + "\x81\x30\x81\x30\r\n"},
         {"line feeds only", QByteArray(good).replace("\r\n", "\n")},
@@ -237,13 +233,27 @@ TEST_F(TaskFileTest, MalformedFilesAreRefusedAndTheCurrentTaskStaysAsItWas) {
     EXPECT_EQ(messages, cases.size() + 2);
 }
 
+TEST_F(TaskFileTest, ServiceNumbersUpTo255AndExtraLinesAreImported) {
+    QStringList header = kHeader;
+    header[1] = QStringLiteral("255");
+    header.append(QStringLiteral("a line no one reads"));
+    QStringList longArticle = Article(2, QStringLiteral("a"));
+    longArticle.append(QStringLiteral("extra"));
+    WriteBytes(PathOf(QStringLiteral("x.ini")),
+               TaskFile(header, {Article(1, QStringLiteral("a")), longArticle}));
+    ASSERT_TRUE(test::RunTask(ImportTask(state, PathOf(QStringLiteral("x.ini")))));
+    EXPECT_EQ(state.serviceKind, 255);
+    EXPECT_EQ(state.table().ArticleCount(), 2);
+    EXPECT_EQ(state.table().Cell(2, ArticleTable::Link), u"blog_2.html");
+}
+
 TEST_F(TaskFileTest, RefusedMessagesNameTheProblem) {
     QStringList header = kHeader;
-    header[1] = QStringLiteral("7");
+    header[1] = QStringLiteral("300");
     WriteBytes(PathOf(QStringLiteral("s.ini")), TaskFile(header, {}));
     EXPECT_FALSE(test::RunTask(ImportTask(state, PathOf(QStringLiteral("s.ini")))));
     EXPECT_TRUE(state.Caption().contains(u"博客类型")) << state.Caption().toStdString();
-    EXPECT_TRUE(state.Caption().contains(u"“7”"));
+    EXPECT_TRUE(state.Caption().contains(u"“300”"));
 
     QStringList shortArticle = Article(2, QStringLiteral("a"));
     shortArticle.removeLast();
@@ -253,33 +263,29 @@ TEST_F(TaskFileTest, RefusedMessagesNameTheProblem) {
     EXPECT_TRUE(state.Caption().contains(u"第2篇文章")) << state.Caption().toStdString();
 }
 
-TEST_F(TaskFileTest, ExportRefusesValuesTheFormatCannotHoldAndWritesNothing) {
+TEST_F(TaskFileTest, ExportWritesEveryRowItCanCarryAndNamesWhatItChanged) {
     const QString path = PathOf(QStringLiteral("我的博客.ini"));
-    const std::array<std::pair<const char*, QString>, 3> titles = {
-        {{"empty", QString()},
-         {"line break", QStringLiteral("上\r\n下")},
-         {"outside code page 936", QStringLiteral("笑\U0001F600")}}};
-    for (const auto& [what, title] : titles) {
-        FillThree();
-        state.table().AddArticle(title, QStringLiteral("甲"), QStringLiteral("4_d.html"),
-                                 QStringLiteral("d"));
-        state.SetCaption(QString());
-        EXPECT_FALSE(ExportTask(state)) << what;
-        EXPECT_TRUE(state.Caption().startsWith(u"导出失败：第4篇文章的标题")) << what;
-        EXPECT_FALSE(QFile::exists(path)) << what;
-    }
-
     FillThree();
+    state.table().AddArticle(QStringLiteral("笑\U0001F600"), QStringLiteral("甲"),
+                             QStringLiteral("4_d.html"), QStringLiteral("d"));
+    state.table().AddArticle(QStringLiteral("上\r\n下"), QStringLiteral("乙"),
+                             QStringLiteral("5_d.html"), QStringLiteral("d"));
+    state.table().AddArticle(QStringLiteral("日期空"), QStringLiteral("乙"),
+                             QStringLiteral("6_d.html"), QString());
+    const Outcome exported = ExportTask(state);
+    ASSERT_TRUE(exported);
+    EXPECT_EQ(exported.notes,
+              (QStringList{u"第4篇文章的标题含有GBK编码不能保存的字符，已写作“?”"_qs,
+                           u"第5篇文章的标题含有换行，已换成空格"_qs,
+                           u"第6篇文章的日期是空的，未导出这篇"_qs}));
+    EXPECT_EQ(state.Caption(), u"我的博客.ini 导出成功! 放在程序目录（3处不能照原样保存）");
+    ASSERT_TRUE(test::RunTask(ImportTask(state, path)));
+    ASSERT_EQ(state.table().ArticleCount(), 5);
+    EXPECT_EQ(state.table().Cell(4, ArticleTable::Title), u"笑?");
+    EXPECT_EQ(state.table().Cell(5, ArticleTable::Title), u"上 下");
+
     state.blogAddress = QStringLiteral("http://a\nb");
-    EXPECT_FALSE(ExportTask(state));
-    EXPECT_FALSE(QFile::exists(path));
-
-    // A refused export leaves an earlier file as it was.
-    FillThree();
-    ASSERT_TRUE(ExportTask(state));
     const QByteArray before = ReadBytes(path);
-    state.table().AddArticle(QString(), QStringLiteral("甲"), QStringLiteral("4_d.html"),
-                             QStringLiteral("d"));
     EXPECT_FALSE(ExportTask(state));
     EXPECT_EQ(ReadBytes(path), before);
 
