@@ -43,7 +43,8 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
         return Outcome::Failure(u"生成EPUB失败：" + problem);
     };
     const TaskPaths paths{state.programFolder(), state.taskName};
-    const QString taskFolder = QDir::cleanPath(paths.TaskFolder());
+    // Absolute, as the pages' folders it is compared with.
+    const QString taskFolder = QFileInfo(paths.TaskFolder()).absoluteFilePath();
     const QString epubName = state.taskName + u".epub";
     if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(epubName))
         co_return fail(u"任务名不能用作文件名：" + state.taskName);
