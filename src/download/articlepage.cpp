@@ -91,7 +91,7 @@ WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bo
     if (EncodeCp936(text).size() >= kEmptyPageBytes)
         return WriteTextFile(file, text);
     // Only a real body replaces a page already on disk (a resumed run asks again).
-    if (QFileInfo::exists(file))
+    if (IsOnDisk(file))
         return {};
     if (givenUp || ContainsGoneMarker(profile, page))
         return WriteTextFile(file,

@@ -191,7 +191,7 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
                     // file for the next run; a page already on disk stands.
                     const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
                                                            table.Cell(row, ArticleTable::Link));
-                    if (!file.isEmpty() && QFileInfo::exists(file))
+                    if (IsOnDisk(file))
                         table.SetMark(row, kMarkDone);
                     else if (++networkAttempts[row] < kNetworkAttempts)
                         table.SetMark(row, QString());

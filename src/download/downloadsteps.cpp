@@ -9,6 +9,10 @@
 
 namespace pellomar {
 
+bool IsOnDisk(const QString& path) {
+    return !path.isEmpty() && QFileInfo(path).size() > 0;
+}
+
 void AdvanceSpinner(AppState& state, int slot) {
     if (slot < 0 || slot >= AppState::kSlots)
         return;
@@ -34,7 +38,7 @@ QCoro::Task<int> NextPendingArticle(AppState& state, int from) {
         // and page processing gives it up.
         const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
                                                table.Cell(row, ArticleTable::Link));
-        if (file.isEmpty() || !QFileInfo::exists(file))
+        if (!IsOnDisk(file))
             co_return row;
         table.SetMark(row, kMarkDone);
         state.SetCaption(u"下载文章：" + QString::number(row) + u'/' + QString::number(count));

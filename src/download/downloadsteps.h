@@ -25,6 +25,10 @@ void AdvanceSpinner(AppState& state, int slot);
 // an existing file are marked done. Rows before `from` must hold no empty mark.
 QCoro::Task<int> NextPendingArticle(AppState& state, int from = 1);
 
+// A page or picture file with something in it: an empty file is what a full disk left in
+// an earlier run, and stands for nothing.
+bool IsOnDisk(const QString& path);
+
 // A 2xx status: anything else (0 for a network failure) carries no usable body.
 inline bool IsSuccessStatus(int status) {
     return status >= 200 && status < 300;

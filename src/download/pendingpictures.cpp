@@ -4,6 +4,7 @@
 #include "core/appstate.h"
 #include "core/filenames.h"
 #include "core/textfunctions.h"
+#include "download/downloadsteps.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -45,7 +46,7 @@ QString MissingLines(const AppState& state, const QList<Pending>& pending) {
     QString text;
     for (const Pending& picture : pending) {
         const QString file = paths.PictureFile(picture.category, picture.address);
-        if (!file.isEmpty() && !QFileInfo::exists(file))
+        if (!file.isEmpty() && !IsOnDisk(file))
             text += picture.category + u'\t' + picture.address + kCrLf;
     }
     return text;
@@ -87,7 +88,7 @@ int RequeuePendingPictures(AppState& state) {
     for (const Pending& picture : pending) {
         const QString file = paths.PictureFile(picture.category, picture.address);
         const int row = rowOf.value(picture.category);
-        if (row == 0 || file.isEmpty() || QFileInfo::exists(file))
+        if (row == 0 || file.isEmpty() || IsOnDisk(file))
             continue;
         state.statusLog().Add(QString::number(row) + kCrLf + picture.address);
         ++queued;

@@ -5,6 +5,7 @@
 #include "core/filenames.h"
 #include "core/textfunctions.h"
 #include "download/downloadlog.h"
+#include "download/downloadsteps.h"
 #include "platform/httpclient.h"
 #include "platform/regex.h"
 #include "services/service.h"
@@ -24,7 +25,7 @@ bool IsAddress(const QString& address) {
 
 bool PassesQueueTest(const QString& address, const QString& localPath) {
     return IsAddress(address) && address.contains(u"http") && IsWebAddress(address) &&
-           !localPath.isEmpty() && !QFileInfo::exists(localPath) && address.size() > 15 &&
+           !localPath.isEmpty() && !IsOnDisk(localPath) && address.size() > 15 &&
            !address.contains(kShareButton);
 }
 
