@@ -8,85 +8,132 @@
 
 namespace pellomar {
 
+namespace {
+
+QString OpenError(int code) {
+    zip_error_t error;
+    zip_error_init_with_code(&error, code);
+    const QString text = QString::fromLocal8Bit(zip_error_strerror(&error));
+    zip_error_fini(&error);
+    return text;
+}
+
+} // namespace
+
 EpubContainer::EpubContainer(const QString& path) : m_path(path) {
-    // libzip writes a temporary file beside the target at zip_close and renames it over the
-    // target only when it is complete, so an interrupted export leaves no broken book.
-    int error = 0;
-    m_zip = zip_open(QFile::encodeName(path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
-    if (!m_zip) {
-        zip_error_t zipError;
-        zip_error_init_with_code(&zipError, error);
-        m_error = path + u"：" + QString::fromLocal8Bit(zip_error_strerror(&zipError));
-        zip_error_fini(&zipError);
+    if (!m_parts.isValid()) {
+        m_error = m_parts.errorString();
         return;
     }
     Add(QStringLiteral("mimetype"), kEpubMimetype);
 }
 
 EpubContainer::~EpubContainer() {
-    if (m_zip)
-        zip_discard(m_zip);
+    if (m_pending)
+        zip_discard(m_pending);
+    for (zip* part : std::as_const(m_flushed))
+        zip_discard(part);
 }
 
-void EpubContainer::Fail(const QString& what) {
+bool EpubContainer::Failed(zip* archive, const QString& what) {
     if (m_error.isEmpty())
-        m_error = what + u"：" + QString::fromLocal8Bit(zip_strerror(m_zip));
+        m_error = what + u"：" + QString::fromLocal8Bit(archive ? zip_strerror(archive) : "");
+    return false;
 }
 
-bool EpubContainer::Added(qint64 index, const QString& name, bool store) {
-    if (index < 0) {
-        Fail(name);
-        return false;
-    }
-    if (zip_set_file_compression(m_zip, zip_uint64_t(index), store ? ZIP_CM_STORE : ZIP_CM_DEFLATE,
-                                 0) != 0) {
-        Fail(name);
-        return false;
-    }
+bool EpubContainer::Added(zip* archive, qint64 index, const QString& name, bool store) {
+    if (index < 0)
+        return Failed(archive, name);
+    if (zip_set_file_compression(archive, zip_uint64_t(index),
+                                 store ? ZIP_CM_STORE : ZIP_CM_DEFLATE, 0) != 0)
+        return Failed(archive, name);
     return true;
 }
 
 bool EpubContainer::Add(const QString& name, const QByteArray& bytes) {
-    if (!m_zip || !m_error.isEmpty())
+    if (!m_error.isEmpty())
         return false;
+    if (!m_pending) {
+        const QString part = m_parts.filePath(QString::number(m_flushed.size()) + u".zip");
+        int error = 0;
+        m_pending = zip_open(QFile::encodeName(part).constData(), ZIP_CREATE | ZIP_EXCL, &error);
+        if (!m_pending) {
+            m_error = part + u"：" + OpenError(error);
+            return false;
+        }
+    }
     m_kept << bytes;
     zip_source_t* source =
-        zip_source_buffer(m_zip, m_kept.back().constData(), zip_uint64_t(bytes.size()), 0);
-    if (!source) {
-        Fail(name);
-        return false;
-    }
+        zip_source_buffer(m_pending, m_kept.back().constData(), zip_uint64_t(bytes.size()), 0);
+    if (!source)
+        return Failed(m_pending, name);
     const zip_int64_t index =
-        zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
+        zip_file_add(m_pending, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
     if (index < 0)
         zip_source_free(source);
-    return Added(index, name, name == u"mimetype");
+    return Added(m_pending, index, name, name == u"mimetype");
 }
 
 bool EpubContainer::AddFile(const QString& name, const QString& path) {
-    if (!m_zip || !m_error.isEmpty())
-        return false;
-    zip_source_t* source = zip_source_file(m_zip, QFile::encodeName(path).constData(), 0, -1);
-    if (!source) {
-        Fail(path);
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        m_error = path + u"：" + file.errorString();
         return false;
     }
-    const zip_int64_t index =
-        zip_file_add(m_zip, name.toUtf8().constData(), source, ZIP_FL_ENC_UTF_8);
-    if (index < 0)
-        zip_source_free(source);
-    return Added(index, name, false);
+    return Add(name, file.readAll());
+}
+
+bool EpubContainer::Flush() {
+    if (!m_pending || !m_error.isEmpty())
+        return m_error.isEmpty();
+    const QString part = m_parts.filePath(QString::number(m_flushed.size()) + u".zip");
+    if (zip_close(m_pending) != 0)
+        return Failed(m_pending, part);
+    m_pending = nullptr;
+    m_kept.clear();
+    int error = 0;
+    zip* written = zip_open(QFile::encodeName(part).constData(), ZIP_RDONLY, &error);
+    if (!written) {
+        m_error = part + u"：" + OpenError(error);
+        return false;
+    }
+    m_flushed << written;
+    return true;
 }
 
 bool EpubContainer::Close() {
-    if (!m_zip || !m_error.isEmpty())
+    if (!Flush())
         return false;
-    if (zip_close(m_zip) != 0) {
-        Fail(m_path);
+    // libzip writes a temporary file beside the target and renames it over the target only
+    // when it is complete, so an interrupted export leaves no broken book.
+    int error = 0;
+    zip* book = zip_open(QFile::encodeName(m_path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    if (!book) {
+        m_error = m_path + u"：" + OpenError(error);
         return false;
     }
-    m_zip = nullptr;
-    m_kept.clear();
+    // The parts' entries are copied as they were compressed, "mimetype" first.
+    for (zip* part : std::as_const(m_flushed)) {
+        const zip_int64_t count = zip_get_num_entries(part, 0);
+        for (zip_int64_t i = 0; i < count; ++i) {
+            const char* name = zip_get_name(part, zip_uint64_t(i), ZIP_FL_ENC_RAW);
+            zip_source_t* source =
+                name ? zip_source_zip(book, part, zip_uint64_t(i), ZIP_FL_COMPRESSED, 0, -1)
+                     : nullptr;
+            if (!source || zip_file_add(book, name, source, ZIP_FL_ENC_UTF_8) < 0) {
+                if (source)
+                    zip_source_free(source);
+                Failed(book, m_path);
+                zip_discard(book);
+                return false;
+            }
+        }
+    }
+    if (zip_close(book) != 0) {
+        Failed(book, m_path);
+        zip_discard(book);
+        return false;
+    }
     return true;
 }
 

@@ -65,9 +65,12 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
     EpubContainer container(epubPath);
     container.Add(QStringLiteral("META-INF/container.xml"), EpubContainerXml());
     container.Add(kFolder + u"book.css", EpubStyleSheet());
+    qsizetype picturesAdded = 0;
     for (int i = 0; i < total; ++i) {
-        if (i % 20 == 19)
+        if (i % 20 == 19) {
+            container.Flush();
             co_await YieldOnce{};
+        }
         state.SetCaption(u"生成EPUB：" + QString::number(i + 1) + u'/' + QString::number(total));
         const EpubChapter& chapter = book.Chapters()[i];
         const QString pageFolder = QFileInfo(chapter.pagePath).absolutePath();
@@ -88,12 +91,13 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
                       book.ChapterDocument(chapter, [&](QXmlStreamWriter& out) {
                           WriteXhtmlBody(out, html, references);
                       }));
-    }
-    for (const EpubPicture& picture : book.Pictures()) {
-        if (picture.asPng.isEmpty())
-            container.AddFile(kFolder + picture.href, picture.path);
-        else
-            container.Add(kFolder + picture.href, picture.asPng);
+        for (; picturesAdded < book.Pictures().size(); ++picturesAdded) {
+            const EpubPicture& picture = book.Pictures()[picturesAdded];
+            if (picture.asPng.isEmpty())
+                container.AddFile(kFolder + picture.href, picture.path);
+            else
+                container.Add(kFolder + picture.href, picture.asPng);
+        }
     }
     container.Add(kFolder + u"nav.xhtml", book.NavDocument());
     container.Add(kFolder + u"package.opf", book.PackageDocument(QDateTime::currentDateTimeUtc()));
