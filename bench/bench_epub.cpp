@@ -73,8 +73,8 @@ int main(int argc, char** argv) {
         Write(paths.ArticleFile(category, link), EncodeCp936(body + u"</div>"));
     }
 
-    // The container is written in one go after the last chapter: the longest stretch without
-    // a caption, and without a turn of the event loop.
+    // The longest stretch between two captions: the container's compressing and its final
+    // copy happen in such stretches, where the window cannot repaint.
     QElapsedTimer clock;
     qint64 lastCaption = 0;
     qint64 longestGap = 0;
