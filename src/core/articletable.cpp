@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/articletable.h"
 
+#include "core/filenames.h"
+
 namespace pellomar {
 
 namespace {
@@ -56,10 +58,21 @@ void ArticleTable::SetMark(int row, const QString& mark) {
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
+QString ArticleTable::CategoryFileName(const QString& category) const {
+    if (!m_fileNames) {
+        QStringList names;
+        for (int c = 0; c < m_categories.Size(); ++c)
+            names.append(m_categories.names[c]);
+        m_fileNames = CategoryFileNames(names);
+    }
+    return m_fileNames->value(category, SafeFileName(category));
+}
+
 void ArticleTable::Reset() {
     beginResetModel();
     m_rows.clear();
     m_categories.Clear();
+    m_fileNames.reset();
     m_uncategorised = 0;
     endResetModel();
     SetTopRow(1);
@@ -84,6 +97,7 @@ bool ArticleTable::AddArticle(const QString& title, const QString& category, con
                 return false;
             }
             m_categories.names[slot] = category;
+            m_fileNames.reset();
         }
         counter = &m_categories.counts[slot];
     }

@@ -5,8 +5,10 @@
 #pragma once
 
 #include <QAbstractTableModel>
+#include <QHash>
 #include <QString>
 #include <array>
+#include <optional>
 #include <vector>
 
 namespace pellomar {
@@ -39,6 +41,8 @@ class ArticleTable : public QAbstractTableModel {
     QString Cell(int row, int column) const;
     void SetMark(int row, const QString& mark);
     const CategoryList& Categories() const { return m_categories; }
+    // The name the category's folder and files are made from (CategoryFileNames).
+    QString CategoryFileName(const QString& category) const;
 
     void Reset();
     // Appends one article row. Refuses (false, with the reason) a 502nd category or a
@@ -61,6 +65,8 @@ class ArticleTable : public QAbstractTableModel {
     std::vector<std::array<QString, kColumns>> m_rows;
     CategoryList m_categories;
     qint16 m_uncategorised = 0;
+    // Worked out again after the categories change.
+    mutable std::optional<QHash<QString, QString>> m_fileNames;
     int m_topRow = 1;
 };
 

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/filenames.h"
 
+#include "core/articletable.h"
+
 #include <array>
 #include <utility>
 
@@ -50,12 +52,84 @@ QString Join(const QString& folder, const QString& name) {
 
 } // namespace
 
+namespace {
+
+QString WithoutTrailingDigits(QString name) {
+    while (!name.isEmpty() && name.back().isDigit())
+        name.chop(1);
+    return name;
+}
+
+// What may follow a category's name in its file names: nothing (its list) or a page
+// number, which never begins with 0.
+bool PageSuffix(QStringView text) {
+    if (text.isEmpty())
+        return true;
+    if (text.front() == u'0')
+        return false;
+    for (const QChar c : text)
+        if (!c.isDigit())
+            return false;
+    return true;
+}
+
+// A category named b makes the folder b and the files b + ".htm" (its list) and b + page
+// number + ".htm". True when some name of `a` is also a name of `b`.
+bool Meet(const QString& a, const QString& b) {
+    const auto extends = [](const QString& longer, const QString& shorter) {
+        return longer.startsWith(shorter) && PageSuffix(QStringView(longer).mid(shorter.size()));
+    };
+    const auto fileOf = [&extends](const QString& name, const QString& category) {
+        return name.endsWith(u".htm") && extends(name.chopped(4), category);
+    };
+    return extends(a, b) || extends(b, a) || fileOf(a, b) || fileOf(b, a);
+}
+
+// Names that can meet share this: the name without ".htm" and trailing digits.
+QString Stem(QString name) {
+    if (name.endsWith(u".htm"))
+        name.chop(4);
+    return WithoutTrailingDigits(name);
+}
+
+} // namespace
+
+QHash<QString, QString> CategoryFileNames(const QStringList& categories) {
+    // The task folder's own files take their names first.
+    QMultiHash<QString, QString> byStem;
+    for (const QString& own : {QStringLiteral("index.html"), QStringLiteral("all.htm"),
+                               QStringLiteral("blog.hhp"), QStringLiteral("blog.hhc")})
+        byStem.insert(Stem(own), own);
+    QHash<QString, QString> names;
+    for (const QString& category : categories) {
+        if (names.contains(category))
+            continue;
+        const QString base = SafeFileName(category);
+        QString name = base;
+        for (int n = 2;; ++n) {
+            bool meets = false;
+            for (const QString& other : byStem.values(Stem(name)))
+                meets = meets || Meet(name, other);
+            if (!meets)
+                break;
+            name = base + u'_' + QString::number(n);
+        }
+        byStem.insert(Stem(name), name);
+        names.insert(category, name);
+    }
+    return names;
+}
+
+QString TaskPaths::CategoryName(const QString& category) const {
+    return table ? table->CategoryFileName(category) : SafeFileName(category);
+}
+
 QString TaskPaths::TaskFolder() const {
     return Join(programFolder, taskName);
 }
 
 QString TaskPaths::CategoryFolder(const QString& category) const {
-    return Join(TaskFolder(), SafeFileName(category));
+    return Join(TaskFolder(), CategoryName(category));
 }
 
 QString TaskPaths::ArticleFile(const QString& category, const QString& link) const {

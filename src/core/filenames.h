@@ -3,9 +3,13 @@
 // inside its task folder.
 #pragma once
 
+#include <QHash>
 #include <QString>
+#include <QStringList>
 
 namespace pellomar {
+
+class ArticleTable;
 
 // The fifteen replacements that turn page text into a file or folder name. Never fails;
 // applying it to its own result changes nothing.
@@ -15,15 +19,26 @@ QString SafeFileName(const QString& text);
 // no path separator or NUL, and short enough for the file system.
 bool IsSafePathComponent(const QString& name);
 
+// The file names of a task's categories, given in the table's order: SafeFileName of each,
+// except that a name whose files would meet those of an earlier category (page 1 of "日记"
+// is "日记1.htm", the list of "日记1") or the task folder's own files ("index.html",
+// "all.htm") gets "_2", "_3", ... appended. Names that meet nothing stay as they are.
+QHash<QString, QString> CategoryFileNames(const QStringList& categories);
+
 // Paths inside a task folder. Each gives the empty text when a part would lead outside
 // the folder (or cannot be a file name at all): callers write nothing then.
 struct TaskPaths {
     QString programFolder;
     QString taskName;
+    // Names categories without collisions; without it a category's name is its cleaned text.
+    const ArticleTable* table = nullptr;
+
+    // The name a category's folder, pages and files are made from.
+    QString CategoryName(const QString& category) const;
 
     // programFolder/taskName, or empty for a task name that is no safe component.
     QString TaskFolder() const;
-    // TaskFolder/SafeFileName(category).
+    // TaskFolder/CategoryName(category).
     QString CategoryFolder(const QString& category) const;
     // CategoryFolder/link (the link cell, not cleaned).
     QString ArticleFile(const QString& category, const QString& link) const;

@@ -127,7 +127,7 @@ Outcome Stopped(AppState& state, const QString& error) {
 } // namespace
 
 QCoro::Task<Outcome> DownloadArticles(AppState& state) {
-    const TaskPaths paths{state.programFolder(), state.taskName};
+    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
     const QString taskFolder = paths.TaskFolder();
     // Beside the task folder, not in it: a lock left by a killed process must not be packed.
     // Taken before anything is reset, since another process's run is under way.

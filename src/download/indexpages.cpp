@@ -84,7 +84,7 @@ Row ReadRow(const ArticleTable& table, const TaskPaths& paths, int i) {
     const QString file = paths.ArticleFile(category, link);
     const QFileInfo info(file);
     const qint64 bytes = !file.isEmpty() && info.isFile() ? info.size() : 0;
-    return {SafeFileName(category), link, table.Cell(i, ArticleTable::Title),
+    return {paths.CategoryName(category), link, table.Cell(i, ArticleTable::Title),
             table.Cell(i, ArticleTable::Date), SizeText(bytes)};
 }
 
@@ -134,7 +134,7 @@ QString TopIndex(const AppState& state, const CategoryList& categories, int arti
         const QString& category = categories.names[c];
         const int count = categories.counts[c];
         const int pages = count > 0 ? (count + perPage - 1) / perPage : 0;
-        const QString name = SafeFileName(category);
+        const QString name = state.table().CategoryFileName(category);
         text += u"<tr><td width=5%><center>" + Num(c + 1) +
                 u"</center></td><td width=28% ><p class= style4><A title=" + category +
                 u" target=_blank href=" + name + u".htm><b>" + category.left(30) + u"</a></b>" +
@@ -164,7 +164,7 @@ QString SizeText(qint64 bytes) {
 
 QCoro::Task<WriteResult> WriteIndexPages(AppState& state, QDateTime now) {
     const ArticleTable& table = state.table();
-    const TaskPaths paths{state.programFolder(), state.taskName};
+    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
     const int n = table.ArticleCount();
     std::vector<Row> rows;
     rows.reserve(size_t(n));

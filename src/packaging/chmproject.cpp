@@ -76,7 +76,7 @@ QString ProjectFileText(const QString& taskName, const ArticleTable& table) {
         QStringLiteral("[Files]"),
     };
     for (int row = 1; row <= table.RowCount() - 2; ++row)
-        lines << SafeFileName(table.Cell(row, ArticleTable::Category)) + u'\\' +
+        lines << table.CategoryFileName(table.Cell(row, ArticleTable::Category)) + u'\\' +
                      table.Cell(row, ArticleTable::Link);
     lines << QStringLiteral("[INFOTYPES]") << QString();
     return lines.join(kCrLf) + kCrLf;
@@ -92,7 +92,7 @@ QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
     const int lastRow = table.RowCount() - 2;
     for (int slot = 0; slot < categories.Size(); ++slot) {
         const QString& category = categories.names[slot];
-        const QString cat = SafeFileName(category);
+        const QString cat = table.CategoryFileName(category);
         out.Line(u"<LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +
                  out.Name(FirstCharacters(category, kNameLength)) + u'(' +
                  QString::number(categories.counts[slot]) + u")#> <param name=#Local# value=#" +

@@ -117,7 +117,7 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         return Outcome::Failure(u"转换TXT失败：" + problem);
     };
 
-    const TaskPaths paths{state.programFolder(), state.taskName};
+    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
     const QString exportName = state.taskName + u"TXT";
     if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(exportName))
         co_return fail(u"任务名不能用作文件名：" + state.taskName);
@@ -140,7 +140,7 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         state.SetCaption(u"转换TXT：" + QString::number(i) + u'/' + QString::number(total));
         const int row = total - i + 1;
         const QString category = table.Cell(row, ArticleTable::Category);
-        const QString cat = SafeFileName(category);
+        const QString cat = table.CategoryFileName(category);
         // A category that cannot be a folder name gets no files; the export goes on.
         if (!IsSafePathComponent(cat))
             continue;

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/articletable.h"
 #include "core/filenames.h"
 #include "download/downloadlog.h"
 
@@ -99,6 +100,23 @@ TEST(TaskPaths, PictureNameIsTheFirstHundredCharacters) {
     // A surrogate pair is never cut in half.
     const QString emoji = QString(99, u'a') + S(u"😀") + S(u"b");
     EXPECT_EQ(TaskPaths::PictureName(emoji), QString(99, u'a'));
+}
+
+TEST(CategoryFileNames, OnlyNamesWhoseFilesWouldMeetAreMadeUnique) {
+    const QStringList categories = {S(u"日记"), S(u"日记1"), S(u"index.html"), S(u"all"),
+                                    S(u"201"),  S(u"2011"),  S(u"c50"),        S(u"c500"),
+                                    S(u"a b"),  S(u"a_b")};
+    const QHash<QString, QString> names = CategoryFileNames(categories);
+    const QStringList expected = {S(u"日记"), S(u"日记1_2"), S(u"index.html_2"), S(u"all_2"),
+                                  S(u"201"),  S(u"2011_2"),  S(u"c50"),          S(u"c500"),
+                                  S(u"a_b"),  S(u"a_b_2")};
+    for (qsizetype i = 0; i < categories.size(); ++i)
+        EXPECT_EQ(names.value(categories[i]), expected[i]) << categories[i].toStdString();
+
+    ArticleTable table;
+    table.AddArticle(S(u"t"), S(u"all"), S(u"1.html"), S(u"d"));
+    const TaskPaths paths{S(u"/prog"), S(u"博客"), &table};
+    EXPECT_EQ(paths.CategoryFolder(S(u"all")), S(u"/prog/博客/all_2"));
 }
 
 TEST(AppendLog, WritesTimedCp936LinesInCallOrder) {
