@@ -30,7 +30,7 @@ const Command& ChmCommand() {
 
 QString NotDownloadedProblem(Session& session) {
     const AppState& state = session.state();
-    const QString folder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
+    const QString folder = state.Paths().TaskFolder();
     if (folder.isEmpty())
         return u"the task name cannot name a folder: " + state.taskName;
     if (!QFileInfo(folder + QStringLiteral("/index.html")).isFile())

@@ -62,7 +62,7 @@ sample::SampleBlog DemoBlog() {
 
 // The picture files on disk: every file in the category folders that is no article page.
 int CountPictureFiles(AppState& state) {
-    const TaskPaths paths{state.programFolder(), state.taskName};
+    const TaskPaths paths = state.Paths();
     ArticleTable& table = state.table();
     QSet<QString> pages;
     QSet<QString> folders;
@@ -126,7 +126,7 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     const Outcome book = co_await ExportEpub(state);
     session.console().EndProgress();
 
-    const TaskPaths paths{state.programFolder(), state.taskName};
+    const TaskPaths paths = state.Paths();
     const QString chm = state.programFolder() + u'/' + state.taskName + u".chm";
     Console& out = context.console;
     out.Out(QStringLiteral("articles:   %1").arg(state.table().ArticleCount()));

@@ -6,6 +6,7 @@
 #pragma once
 
 #include "core/articletable.h"
+#include "core/filenames.h"
 #include "core/servicekind.h"
 #include "core/statuslog.h"
 #include "platform/network.h"
@@ -88,6 +89,8 @@ class AppState : public QObject {
     Network& network() { return m_network; }
     HttpClient* fetchPool(int slot) const;
     const QString& programFolder() const { return m_programFolder; }
+    // The current task's paths, with its categories named as the table names them.
+    TaskPaths Paths() const { return {m_programFolder, taskName, &m_table}; }
 
     // The browser seam: none until a browser is plugged in; start-up then skips its wait.
     void SetBrowser(BrowserView* browser);

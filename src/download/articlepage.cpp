@@ -60,7 +60,7 @@ WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bo
 
     const bool givenUp = CountAttempt(state.attemptRecord, row);
 
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     const QString folder = paths.CategoryFolder(category);
     const QString file = paths.ArticleFile(category, link);
     if (folder.isEmpty() || file.isEmpty()) {

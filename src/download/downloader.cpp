@@ -127,7 +127,7 @@ Outcome Stopped(AppState& state, const QString& error) {
 } // namespace
 
 QCoro::Task<Outcome> DownloadArticles(AppState& state) {
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     const QString taskFolder = paths.TaskFolder();
     // Beside the task folder, not in it: a lock left by a killed process must not be packed.
     // Taken before anything is reset, since another process's run is under way.

@@ -27,7 +27,7 @@ void AdvanceSpinner(AppState& state, int slot) {
 
 QCoro::Task<int> NextPendingArticle(AppState& state, int from) {
     ArticleTable& table = state.table();
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     const int count = table.ArticleCount();
     for (int row = std::max(from, 1); row <= count; ++row) {
         if (!table.Cell(row, ArticleTable::Mark).isEmpty())

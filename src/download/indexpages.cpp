@@ -164,7 +164,7 @@ QString SizeText(qint64 bytes) {
 
 QCoro::Task<WriteResult> WriteIndexPages(AppState& state, QDateTime now) {
     const ArticleTable& table = state.table();
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     const int n = table.ArticleCount();
     std::vector<Row> rows;
     rows.reserve(size_t(n));

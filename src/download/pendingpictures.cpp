@@ -23,7 +23,7 @@ struct Pending {
 };
 
 QString ListPath(const AppState& state) {
-    const QString folder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
+    const QString folder = state.Paths().TaskFolder();
     return folder.isEmpty() ? QString() : folder + u".pictures";
 }
 
@@ -42,7 +42,7 @@ QList<Pending> ReadList(const AppState& state) {
 }
 
 QString MissingLines(const AppState& state, const QList<Pending>& pending) {
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     QString text;
     for (const Pending& picture : pending) {
         const QString file = paths.PictureFile(picture.category, picture.address);
@@ -83,7 +83,7 @@ int RequeuePendingPictures(AppState& state) {
     QHash<QString, int> rowOf;
     for (int row = table.ArticleCount(); row >= 1; --row)
         rowOf.insert(table.Cell(row, ArticleTable::Category), row);
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     int queued = 0;
     for (const Pending& picture : pending) {
         const QString file = paths.PictureFile(picture.category, picture.address);

@@ -36,7 +36,7 @@ void PictureQueue::Step() {
     if (!frontIsPicture() && Idle())
         return;
 
-    const TaskPaths paths{m_state.programFolder(), m_state.taskName, &m_state.table()};
+    const TaskPaths paths = m_state.Paths();
     for (int s = 0; s < int(m_slots.size()); ++s) {
         HttpClient* client = m_state.fetchPool(s);
         if (!client)

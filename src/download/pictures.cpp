@@ -50,7 +50,7 @@ QString LocalisePictures(AppState& state, QString body, int row) {
     if (tags.isEmpty())
         return body;
 
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     const QString category = state.table().Cell(row, ArticleTable::Category);
     QStringList pieces = tags.split(kCrLf);
     pieces.removeLast();

@@ -25,7 +25,7 @@ void RemoveProjectFiles(const QString& taskFolder) {
 } // namespace
 
 QCoro::Task<Outcome> MakeChm(AppState& state, bool openWhenDone) {
-    const QString taskFolder = TaskPaths{state.programFolder(), state.taskName}.TaskFolder();
+    const QString taskFolder = state.Paths().TaskFolder();
     const QString chmName = state.taskName + u".chm";
     const auto fail = [&state](const QString& problem) {
         state.SetCaption(u"打包CHM失败：" + problem);

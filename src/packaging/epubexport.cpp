@@ -42,7 +42,7 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
         state.SetCaption(u"生成EPUB失败：" + problem);
         return Outcome::Failure(u"生成EPUB失败：" + problem);
     };
-    const TaskPaths paths{state.programFolder(), state.taskName};
+    const TaskPaths paths = state.Paths();
     // Absolute, as the pages' folders it is compared with.
     const QString taskFolder = QFileInfo(paths.TaskFolder()).absoluteFilePath();
     const QString epubName = state.taskName + u".epub";

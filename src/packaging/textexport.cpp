@@ -117,7 +117,7 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         return Outcome::Failure(u"转换TXT失败：" + problem);
     };
 
-    const TaskPaths paths{state.programFolder(), state.taskName, &state.table()};
+    const TaskPaths paths = state.Paths();
     const QString exportName = state.taskName + u"TXT";
     if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(exportName))
         co_return fail(u"任务名不能用作文件名：" + state.taskName);

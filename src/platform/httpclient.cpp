@@ -52,6 +52,10 @@ void HttpClient::Send() {
         return;
     }
     QNetworkRequest request = m_network.MakeRequest(url);
+    // The update check posts nothing; naming the type keeps Qt from warning about it.
+    if (m_method == u"POST")
+        request.setHeader(QNetworkRequest::ContentTypeHeader,
+                          QStringLiteral("application/x-www-form-urlencoded"));
     QNetworkReply* reply = m_method == u"POST" ? m_network.manager().post(request, QByteArray())
                                                : m_network.manager().get(request);
     m_reply = reply;

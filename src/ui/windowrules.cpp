@@ -58,7 +58,7 @@ QUrl ArticleToOpen(const AppState& state, int row) {
     if (row < 1 || row > table.ArticleCount())
         return {};
     if (table.Cell(row, ArticleTable::Mark) == u"●") {
-        const TaskPaths paths{state.programFolder(), state.taskName};
+        const TaskPaths paths = state.Paths();
         const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
                                                table.Cell(row, ArticleTable::Link));
         return file.isEmpty() ? QUrl() : QUrl::fromLocalFile(file);
