@@ -52,24 +52,30 @@ QCoro::Task<bool> LoadDownloadedTask(Session& session, const QString& taskFile) 
 namespace {
 
 QCoro::Task<int> RunChm(Context& context, QStringList arguments) {
-    const Command& command = ChmCommand();
+    co_return co_await RunPackingCommand(context, arguments, ChmCommand(),
+                                         [](AppState& state) { return MakeChm(state, false); });
+}
+
+} // namespace
+
+QCoro::Task<int> RunPackingCommand(Context& context, const QStringList& arguments,
+                                   const Command& command,
+                                   std::function<QCoro::Task<Outcome>(AppState&)> operation) {
     if (arguments.size() != 1 || arguments[0].startsWith(u"--"))
         co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
     Session session(context);
     co_await session.StartUp();
     if (!co_await LoadDownloadedTask(session, arguments[0]))
         co_return kNothingDone;
-    AppState& state = session.state();
-    const Outcome made = co_await MakeChm(state, false);
+    const Outcome made = co_await operation(session.state());
     session.console().EndProgress();
-    if (!made.ok) {
-        session.Report(made);
+    session.Report(made);
+    if (!made.ok)
         co_return kNothingDone;
-    }
     session.console().Out(made.path);
     co_return kDone;
 }
 
-} // namespace
+namespace {} // namespace
 
 } // namespace pellomar::cli

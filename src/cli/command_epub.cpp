@@ -29,21 +29,7 @@ const Command& EpubCommand() {
 namespace {
 
 QCoro::Task<int> RunEpub(Context& context, QStringList arguments) {
-    const Command& command = EpubCommand();
-    if (arguments.size() != 1 || arguments[0].startsWith(u"--"))
-        co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
-    Session session(context);
-    co_await session.StartUp();
-    if (!co_await LoadDownloadedTask(session, arguments[0]))
-        co_return kNothingDone;
-    const Outcome made = co_await ExportEpub(session.state());
-    session.console().EndProgress();
-    if (!made.ok) {
-        session.Report(made);
-        co_return kNothingDone;
-    }
-    session.console().Out(made.path);
-    co_return kDone;
+    co_return co_await RunPackingCommand(context, arguments, EpubCommand(), &ExportEpub);
 }
 
 } // namespace

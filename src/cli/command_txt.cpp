@@ -28,21 +28,13 @@ const Command& TxtCommand() {
 namespace {
 
 QCoro::Task<int> RunTxt(Context& context, QStringList arguments) {
-    const Command& command = TxtCommand();
-    if (arguments.size() != 1 || arguments[0].startsWith(u"--"))
-        co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
-    Session session(context);
-    co_await session.StartUp();
-    if (!co_await LoadDownloadedTask(session, arguments[0]))
-        co_return kNothingDone;
-    AppState& state = session.state();
-    const Outcome converted = co_await ExportText(state);
-    session.console().EndProgress();
-    session.Report(converted);
-    if (!converted.ok || converted.articlesSaved == 0)
-        co_return kNothingDone;
-    session.console().Out(converted.path);
-    co_return kDone;
+    co_return co_await RunPackingCommand(
+        context, arguments, TxtCommand(), [](AppState& state) -> QCoro::Task<Outcome> {
+            Outcome converted = co_await ExportText(state);
+            // No page converted: nothing was made.
+            converted.ok = converted.ok && converted.articlesSaved > 0;
+            co_return converted;
+        });
 }
 
 } // namespace
