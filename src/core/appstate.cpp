@@ -5,6 +5,8 @@
 #include "platform/eventloop.h"
 #include "platform/httpclient.h"
 
+#include <QDeadlineTimer>
+
 namespace pellomar {
 
 QStringList HelpLines() {
@@ -37,13 +39,8 @@ QCoro::Task<> AppState::StartUp() {
     m_timer1.start();
     m_timer2.start();
 
-    if (m_browser) {
-        browserLoaded = false;
-        m_browser->SetSilent(true);
-        m_browser->Navigate(QStringLiteral("about:blank"));
-        while (!browserLoaded)
-            co_await EventPulse::Instance().Next();
-    }
+    if (m_browser)
+        co_await StartBrowser();
 
     m_table.Reset();
     SetButtons(buttons::kAtStartUp);
@@ -51,15 +48,48 @@ QCoro::Task<> AppState::StartUp() {
         m_statusLog.Add(line);
 }
 
+// The wait has a limit: a browser that cannot start must not keep the window from its
+// first click. Timer2 runs already and wakes the wait every tick.
+QCoro::Task<> AppState::StartBrowser() {
+    browserLoaded = false;
+    m_browser->SetSilent(true);
+    m_browser->Navigate(QStringLiteral("about:blank"));
+    const int limitMs = kBrowserStartLimitTicks * m_timer2.interval();
+    const QDeadlineTimer deadline(limitMs);
+    while (!browserLoaded && !deadline.hasExpired())
+        co_await EventPulse::Instance().Next();
+    if (browserLoaded && m_browserLoadOk)
+        co_return;
+
+    m_browserProblem = browserLoaded
+                           ? QStringLiteral("内置浏览器打不开空白页")
+                           : QStringLiteral("内置浏览器%1秒内没有打开空白页").arg(limitMs / 1000.0);
+    m_browserProblem += QStringLiteral("，搜狐和网易博客不能查找文章");
+    SetBrowser(nullptr);
+    ShowMessage(m_browserProblem);
+}
+
 void AppState::SetBrowser(BrowserView* browser) {
     if (m_browser)
         m_browser->disconnect(this);
     m_browser = browser;
-    if (m_browser)
-        connect(m_browser, &BrowserView::documentComplete, this, [this] {
+    if (m_browser) {
+        m_browserProblem.clear();
+        connect(m_browser, &BrowserView::documentComplete, this, [this](bool ok) {
             browserLoaded = true;
+            m_browserLoadOk = ok;
             EventPulse::Instance().Fire();
         });
+    }
+}
+
+QString AppState::BrowserProblem() const {
+    if (m_browser)
+        return {};
+    if (!m_browserProblem.isEmpty())
+        return m_browserProblem;
+    return QStringLiteral("搜狐和网易博客的文章列表要由内置浏览器读取，这个程序没有带内置浏览器"
+                          "（要用带 QtWebEngine 构建的版本）");
 }
 
 HttpClient* AppState::fetchPool(int slot) const {

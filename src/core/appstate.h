@@ -44,6 +44,9 @@ class AppState : public QObject {
     Q_OBJECT
   public:
     static constexpr int kSlots = 5;
+    // How long start-up waits for the browser's blank page, in ticks of Timer2 (100 ms):
+    // 30 s, time enough for Chromium to start on a slow machine.
+    static constexpr int kBrowserStartLimitTicks = 300;
     // The six buttons SetButtons governs, in its argument order. Scoped to the class: the
     // operations behind the buttons carry the same names.
     enum Button {
@@ -93,8 +96,12 @@ class AppState : public QObject {
     TaskPaths Paths() const { return {m_programFolder, taskName, &m_table}; }
 
     // The browser seam: none until a browser is plugged in; start-up then skips its wait.
+    // A browser that does not load the blank page within its limit is unplugged again.
     void SetBrowser(BrowserView* browser);
     BrowserView* browser() const { return m_browser; }
+    // Why the blogs whose lists are read through the browser cannot be read; empty while
+    // a browser is plugged in.
+    QString BrowserProblem() const;
 
     // The status caption (Label2).
     QString Caption() const { return m_caption; }
@@ -132,6 +139,7 @@ class AppState : public QObject {
     void timer2Step();
 
   private:
+    QCoro::Task<> StartBrowser();
     void OnTimer1();
     void OnTimer2();
 
@@ -141,6 +149,8 @@ class AppState : public QObject {
     StatusLog m_statusLog;
     std::array<HttpClient*, 6> m_fetchPool{};
     BrowserView* m_browser = nullptr;
+    bool m_browserLoadOk = false;
+    QString m_browserProblem;
     QString m_caption;
     ButtonStates m_buttons{};
     std::array<QString, kSlots> m_indicators;

@@ -2,6 +2,7 @@
 // NetEase 163: each account has its own sub-domain; the lists are built by page scripts
 // and read through the browser; pages are code page 936.
 #include "core/textfunctions.h"
+#include "services/neteasereader.h"
 #include "services/service.h"
 
 namespace pellomar {
@@ -40,6 +41,8 @@ Service Build() {
     s.exampleName = QStringLiteral("wangyi2008");
     s.preparePictures = &PicturesAsTheyStand;
     s.goneSignature = QStringLiteral("—kavroPellomar。");
+    s.makeReader = [] { return std::unique_ptr<ListReader>(std::make_unique<NetEaseReader>()); };
+    s.needsBrowser = true;
     return s;
 }
 

@@ -62,6 +62,9 @@ struct Service {
 
     // A fresh list reader for one discovery run; nullptr: none for this service.
     std::unique_ptr<ListReader> (*makeReader)() = nullptr;
+    // The list is built by page scripts and read through the embedded browser, which the
+    // front ends then start (the command line only for such a service).
+    bool needsBrowser = false;
 };
 
 // The picture rule of services whose pages show their pictures as plain <img> tags.

@@ -3,6 +3,7 @@
 // through the browser; pages are code page 936.
 #include "core/textfunctions.h"
 #include "services/service.h"
+#include "services/sohureader.h"
 
 namespace pellomar {
 
@@ -37,6 +38,8 @@ Service Build() {
     s.exampleName = QStringLiteral("souhu2008");
     s.preparePictures = &PicturesAsTheyStand;
     s.goneSignature = QStringLiteral("—kavroPellomar。");
+    s.makeReader = [] { return std::unique_ptr<ListReader>(std::make_unique<SohuReader>()); };
+    s.needsBrowser = true;
     return s;
 }
 

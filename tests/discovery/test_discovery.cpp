@@ -5,6 +5,7 @@
 #include "demo/samplemarkup.h"
 #include "discovery/discovery.h"
 #include "platform/eventloop.h"
+#include "services/blogaddress.h"
 #include "support/baiduhexunblogs.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
@@ -180,6 +181,22 @@ TEST_F(DiscoveryTest, AHexunBlogWithoutPagingBarAndAnUnknownServiceFindNothing) 
     EXPECT_EQ(server.TotalRequests(), 1);
     test::RunTask(Start(state, ServiceKind(9), QStringLiteral("x"), address));
     ExpectFailedRun();
+}
+
+// The headless build, and a process whose browser did not start.
+TEST_F(DiscoveryTest, SohuAndNetEaseWithoutABrowserSayTheyNeedOne) {
+    ASSERT_EQ(state.browser(), nullptr);
+    for (const ServiceKind kind : {kSohu, kNetEase}) {
+        const QString address = *GeneratedBlogAddress(kind, QStringLiteral("someone"));
+        server.SetPage(address, "<html><body>正在加载日志数据</body></html>");
+        const Outcome outcome =
+            test::RunTask(Start(state, kind, QStringLiteral("someone"), address));
+        EXPECT_FALSE(outcome.ok);
+        EXPECT_EQ(outcome.problem, kDiscoveryFailed + state.BrowserProblem());
+        EXPECT_TRUE(state.BrowserProblem().contains(u"没有带内置浏览器"));
+        EXPECT_EQ(state.statusLog().Lines(), (QStringList{address, outcome.problem}));
+        EXPECT_EQ(state.Buttons(), buttons::kDiscovered);
+    }
 }
 
 TEST_F(DiscoveryTest, ASecondStartBeginsFromAnEmptyTable) {
