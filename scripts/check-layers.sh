@@ -16,7 +16,7 @@ declare -A allowed=(
   [browser]="platform"
   [demo]="platform core services discovery download packaging"
   [ui]="platform core services discovery download packaging"
-  [cli]="platform core services discovery download packaging demo"
+  [cli]="platform core services discovery download packaging demo browser"
   [app]="platform core services discovery download packaging browser ui"
 )
 

@@ -5,6 +5,10 @@
 #include "ui/chinese.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
+#ifdef PELLOMAR_HAS_BROWSER
+#include "browser/browserenvironment.h"
+#include "browser/webbrowserview.h"
+#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
@@ -12,6 +16,9 @@
 #include <QIcon>
 
 int main(int argc, char** argv) {
+#ifdef PELLOMAR_HAS_BROWSER
+    pellomar::PrepareBrowserEnvironment();
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pellomar"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pellomar"));
@@ -37,12 +44,25 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     pellomar::Engine engine(pellomar::ResolveProgramFolder(parser.value(dirOption)));
+#ifdef PELLOMAR_HAS_BROWSER
+    // Sohu and NetEase lists are read through it; start-up loads its blank page.
+    pellomar::WebBrowserView browser;
+    engine.state().SetBrowser(&browser);
+#endif
     pellomar::MainWindow window(engine);
     QObject::connect(&window, &pellomar::MainWindow::closed, &app, &QApplication::quit);
     window.updateCheck().Enable();
     window.show();
-    if (!parser.positionalArguments().isEmpty())
-        window.OpenTaskFile(
-            QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath());
+    if (!parser.positionalArguments().isEmpty()) {
+        const QString path =
+            QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath();
+        // Start-up ends once the browser's blank page has loaded; the task comes after it.
+        if (window.Busy())
+            QObject::connect(
+                &window, &pellomar::MainWindow::operationFinished, &window,
+                [&window, path] { window.OpenTaskFile(path); }, Qt::SingleShotConnection);
+        else
+            window.OpenTaskFile(path);
+    }
     return app.exec();
 }

@@ -84,6 +84,19 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
 
 } // namespace
 
+bool NeedsBrowser(const QStringList& arguments) {
+    GlobalOptions options;
+    if (ParseArguments(arguments, options) || options.help || !options.command ||
+        !options.command->mayStartBrowser)
+        return false;
+    for (const QString& argument : options.arguments) {
+        const std::optional<ServiceKind> kind = ParseServiceName(argument);
+        if (kind && FindService(*kind)->needsBrowser)
+            return true;
+    }
+    return false;
+}
+
 QCoro::Task<int> Run(QStringList arguments, Console& console) {
     GlobalOptions options;
     if (const auto problem = ParseArguments(arguments, options)) {

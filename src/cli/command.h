@@ -33,6 +33,8 @@ struct Command {
     QString details;
     // Gets the arguments after the command's name; returns an exit status.
     QCoro::Task<int> (*run)(Context& context, QStringList arguments);
+    // Takes a SERVICE, and starts the embedded browser for one that needs it.
+    bool mayStartBrowser = false;
 };
 
 const QList<const Command*>& Commands();

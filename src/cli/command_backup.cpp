@@ -29,7 +29,8 @@ const Command& BackupCommand() {
             "then chm with --chm and txt with --txt. --no-pictures and --pictures go to\n"
             "discover, --per-page to download. Stops at the first step that fails and exits\n"
             "with its status."),
-        &RunBackup};
+        &RunBackup,
+        true};
     return command;
 }
 

@@ -17,7 +17,8 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments);
 
 const Command& DiscoverCommand() {
     static const Command command{
-        QStringLiteral("discover"), QStringLiteral("[--no-pictures] SERVICE NAME [ADDRESS]"),
+        QStringLiteral("discover"),
+        QStringLiteral("[--no-pictures] SERVICE NAME [ADDRESS]"),
         QStringLiteral("find a blog's articles and save the task as NAME.ini"),
         u"SERVICE is one of " + ServiceNames() +
             u".\n"
@@ -26,7 +27,8 @@ const Command& DiscoverCommand() {
             u"Pictures are to be saved (the task file's flag) unless --no-pictures is given\n"
             u"or the service is Hexun; --pictures turns them on for Hexun.\n"
             u"Exits with 1 when no article was found.",
-        &RunDiscover};
+        &RunDiscover,
+        true};
     return command;
 }
 
@@ -65,6 +67,8 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
                              QStringLiteral("a Sina blog needs the ADDRESS of its article list"));
 
     Session session(context);
+    if (FindService(*kind)->needsBrowser)
+        session.UseBrowser();
     co_await session.StartUp();
     AppState& state = session.state();
     state.savePictures = pictures.value_or(PicturesByDefault(*kind));

@@ -6,7 +6,14 @@
 #include <QFile>
 #include <QTimer>
 #include <cstdio>
+#include <memory>
 #include <unistd.h>
+
+#ifdef PELLOMAR_HAS_BROWSER
+#include "browser/browserenvironment.h"
+
+#include <QGuiApplication>
+#endif
 
 namespace {
 
@@ -15,10 +22,29 @@ QCoro::Task<> RunAndQuit(QStringList arguments, pellomar::cli::Console& console)
     QCoreApplication::exit(status);
 }
 
+// The application object: a QGuiApplication when the command will start the browser, which
+// runs only in one; the plain one otherwise, which starts quicker and says nothing.
+std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
+#ifdef PELLOMAR_HAS_BROWSER
+    QStringList arguments;
+    for (int i = 0; i < argc; ++i)
+        arguments << QString::fromLocal8Bit(argv[i]);
+    if (pellomar::cli::NeedsBrowser(arguments)) {
+        // The browser never draws: the offscreen platform serves it whatever display
+        // there is, so the command works alike with none and with one it cannot reach.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        pellomar::PrepareBrowserEnvironment();
+        return std::make_unique<QGuiApplication>(argc, argv);
+    }
+#endif
+    return std::make_unique<QCoreApplication>(argc, argv);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
-    QCoreApplication app(argc, argv);
+    const std::unique_ptr<QCoreApplication> app = MakeApplication(argc, argv);
     // The same name as the window program: both default to the same program folder.
     QCoreApplication::setApplicationName(QStringLiteral("pellomar"));
 
@@ -29,7 +55,7 @@ int main(int argc, char** argv) {
     pellomar::cli::Console console(out, err, isatty(fileno(stderr)) != 0);
 
     // Started from inside the event loop, so that an exit right away still ends it.
-    QTimer::singleShot(0, &app, [&console] {
+    QTimer::singleShot(0, app.get(), [&console] {
         // The task may outlive this handler: it finishes on its own and ends the loop.
         auto task = RunAndQuit(QCoreApplication::arguments(), console);
     });

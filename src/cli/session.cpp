@@ -2,6 +2,13 @@
 #include "cli/session.h"
 
 #include "core/taskfile.h"
+#include "platform/browserview.h"
+
+#ifdef PELLOMAR_HAS_BROWSER
+#include "browser/webbrowserview.h"
+
+#include <QCoreApplication>
+#endif
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,6 +24,16 @@ Session::Session(Context& context) : m_context(context), m_engine(context.progra
 
 Session::~Session() {
     console().EndProgress();
+}
+
+void Session::UseBrowser() {
+#ifdef PELLOMAR_HAS_BROWSER
+    // QtWebEngine aborts the process under a plain QCoreApplication.
+    if (m_browser || !QCoreApplication::instance()->inherits("QGuiApplication"))
+        return;
+    m_browser = std::make_unique<WebBrowserView>();
+    state().SetBrowser(m_browser.get());
+#endif
 }
 
 QCoro::Task<> Session::StartUp() {

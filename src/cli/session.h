@@ -8,7 +8,12 @@
 #include "download/engine.h"
 
 #include <QString>
+#include <memory>
 #include <qcoro/qcorotask.h>
+
+namespace pellomar {
+class BrowserView;
+}
 
 namespace pellomar::cli {
 
@@ -19,7 +24,12 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Start-up: request objects, timers, the table and the buttons.
+    // Plugs in the embedded browser, for a service whose list is read through it; call
+    // before StartUp, which then starts it. Without a browser in this build, or without
+    // the QGuiApplication it runs in, there is none, and the reader says so.
+    void UseBrowser();
+
+    // Start-up: request objects, timers, the browser if any, the table and the buttons.
     QCoro::Task<> StartUp();
 
     Engine& engine() { return m_engine; }
@@ -37,6 +47,8 @@ class Session {
   private:
     Context& m_context;
     Engine m_engine;
+    // Declared after the engine, so that it goes first.
+    std::unique_ptr<BrowserView> m_browser;
 };
 
 } // namespace pellomar::cli

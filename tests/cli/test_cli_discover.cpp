@@ -166,6 +166,22 @@ TEST_F(CliDiscoverTest, OtherServicesAskTheAddressBuiltFromTheName) {
     }
 }
 
+// main() makes the QGuiApplication the browser runs in for these command lines only.
+TEST(CliNeedsBrowser, OnlyACommandTakingASohuOrNetEaseService) {
+    const std::pair<const char*, bool> cases[] = {{"discover sohu n", true},
+                                                  {"--dir d backup --per-page 5 网易 n", true},
+                                                  {"discover baidu n", false},
+                                                  {"download sohu.ini", false},
+                                                  {"txt sohu", false},
+                                                  {"discover --help sohu", false},
+                                                  {"--bogus discover sohu", false}};
+    for (const auto& [line, needs] : cases)
+        EXPECT_EQ(
+            cli::NeedsBrowser(QString(u"pellomar-cli " + QString::fromUtf8(line)).split(u' ')),
+            needs)
+            << line;
+}
+
 TEST_F(CliDiscoverTest, BadUsageExitsWithTwoAndTouchesNothing) {
     const QList<QStringList> cases = {
         {},

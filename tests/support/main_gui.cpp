@@ -1,10 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <gtest/gtest.h>
+#ifdef PELLOMAR_HAS_BROWSER
+#include "browser/browserenvironment.h"
+#endif
 
 int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
+#ifdef PELLOMAR_HAS_BROWSER
+    pellomar::PrepareBrowserEnvironment();
+#endif
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

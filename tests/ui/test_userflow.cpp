@@ -7,6 +7,7 @@
 #include "services/blogaddress.h"
 #include "support/baiduhexunblogs.h"
 #include "support/fixtureserver.h"
+#include "support/scriptblogs.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
 #include "uitest.h"
@@ -26,6 +27,9 @@
 #include <memory>
 #include <optional>
 #include <tuple>
+#ifdef PELLOMAR_HAS_BROWSER
+#include "browser/webbrowserview.h"
+#endif
 
 using namespace pellomar;
 using pellomar::test::PickFromList;
@@ -221,5 +225,44 @@ TEST_F(UserFlowTest, NewBaiduAndHexunTasksReadTheBlogAtTheAddressBuiltFromTheNam
         EXPECT_EQ(Caption(), u"文章寻找完成，按“下载”开始下载，或者保存本次任务");
     }
 }
+
+#ifdef PELLOMAR_HAS_BROWSER
+// The window with the browser plugged in before it loads, as the program does. Chromium
+// keeps the proxy of the process's first browser, so this is the one test making one.
+class BrowserUserFlowTest : public UserFlowTest {
+  protected:
+    void SetUp() override {
+        UserFlowTest::SetUp();
+        m_window.reset();
+        m_engine = std::make_unique<Engine>(m_dir.path());
+        // Made once the base has pointed http_proxy at this test's server.
+        m_browser = std::make_unique<WebBrowserView>();
+        State().SetBrowser(m_browser.get());
+        m_window = std::make_unique<MainWindow>(*m_engine);
+        m_window->show();
+        ASSERT_TRUE(WaitUntilIdle()); // start-up: until the blank page has loaded
+    }
+    std::unique_ptr<WebBrowserView> m_browser; // outlives the window TearDown closes
+};
+
+TEST_F(BrowserUserFlowTest, NewSohuAndNetEaseTasksAreReadThroughTheBrowserThenDownloaded) {
+    EXPECT_EQ((ButtonStates()), (std::array<bool, 7>{true, false, false, true, false, true, true}));
+    for (const test::ScriptBlog& blog : {test::MakeScriptBlog(kSohu, u"caochong"_qs, 7),
+                                         test::MakeScriptBlog(kNetEase, u"wangyi"_qs, 7)}) {
+        test::ServeScriptBlog(blog, m_server);
+        NewNamedTask(blog.kind == kSohu ? 4 : 3, blog.account);
+        const QList<QStringList> rows = test::ExpectedScriptRows(blog);
+        ASSERT_EQ(Grid()->rowCount(), rows.size() + 1);
+        for (int row = 0; row < rows.size(); ++row)
+            for (int column = 1; column <= 5; ++column)
+                EXPECT_EQ(Grid()->index(row, column).data().toString(), rows[row][column - 1]);
+        EXPECT_EQ(Caption(), u"文章寻找完成，按“下载”开始下载，或者保存本次任务");
+    }
+    QTest::mouseClick(Command(2), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntilIdle());
+    for (int row = 0; row < 7; ++row)
+        EXPECT_EQ(Grid()->index(row, 6).data().toString(), u"●") << row;
+}
+#endif
 
 } // namespace
