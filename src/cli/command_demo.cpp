@@ -75,9 +75,12 @@ int CountPictureFiles(AppState& state) {
     for (const QString& folder : std::as_const(folders)) {
         if (folder.isEmpty())
             continue;
+        // The task folder is the empty-named category's folder: its index pages are no pictures.
+        const bool taskFolder = folder == paths.TaskFolder();
         const QFileInfoList files = QDir(folder).entryInfoList(QDir::Files);
         for (const QFileInfo& file : files)
-            if (!pages.contains(file.absoluteFilePath()) && !pages.contains(file.filePath()))
+            if (!pages.contains(file.absoluteFilePath()) && !pages.contains(file.filePath()) &&
+                !(taskFolder && paths.TakenInTaskFolder(file.fileName())))
                 ++pictures;
     }
     return pictures;

@@ -58,14 +58,29 @@ void ArticleTable::SetMark(int row, const QString& mark) {
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 
-QString ArticleTable::CategoryFileName(const QString& category) const {
+const QHash<QString, QString>& ArticleTable::FileNames() const {
     if (!m_fileNames) {
         QStringList names;
         for (int c = 0; c < m_categories.Size(); ++c)
             names.append(m_categories.names[c]);
+        // Rows with an empty category cell keep out of the list but still have files: named
+        // last, they change no other category's name.
+        names.append(QString());
         m_fileNames = CategoryFileNames(names);
+        m_foldedFileNames.clear();
+        for (const QString& name : std::as_const(*m_fileNames))
+            m_foldedFileNames.insert(name.toCaseFolded());
     }
-    return m_fileNames->value(category, SafeFileName(category));
+    return *m_fileNames;
+}
+
+QString ArticleTable::CategoryFileName(const QString& category) const {
+    return FileNames().value(category, SafeFileName(category));
+}
+
+bool ArticleTable::IsCategoryFileName(const QString& name) const {
+    FileNames();
+    return m_foldedFileNames.contains(name.toCaseFolded());
 }
 
 void ArticleTable::Reset() {

@@ -6,6 +6,7 @@
 
 #include <QAbstractTableModel>
 #include <QHash>
+#include <QSet>
 #include <QString>
 #include <array>
 #include <optional>
@@ -43,6 +44,8 @@ class ArticleTable : public QAbstractTableModel {
     const CategoryList& Categories() const { return m_categories; }
     // The name the category's folder and files are made from (CategoryFileNames).
     QString CategoryFileName(const QString& category) const;
+    // Whether some category's file name is this one, letter case aside.
+    bool IsCategoryFileName(const QString& name) const;
 
     void Reset();
     // Appends one article row. Refuses (false, with the reason) a 502nd category or a
@@ -67,6 +70,8 @@ class ArticleTable : public QAbstractTableModel {
     qint16 m_uncategorised = 0;
     // Worked out again after the categories change.
     mutable std::optional<QHash<QString, QString>> m_fileNames;
+    mutable QSet<QString> m_foldedFileNames;
+    const QHash<QString, QString>& FileNames() const;
     int m_topRow = 1;
 };
 

@@ -120,6 +120,10 @@ QHash<QString, QString> CategoryFileNames(const QStringList& categories) {
     return names;
 }
 
+QString CategoryRelativePath(const QString& categoryName, const QString& name, QChar separator) {
+    return categoryName.isEmpty() ? name : categoryName + separator + name;
+}
+
 QString TaskPaths::CategoryName(const QString& category) const {
     return table ? table->CategoryFileName(category) : SafeFileName(category);
 }
@@ -129,10 +133,13 @@ QString TaskPaths::TaskFolder() const {
 }
 
 QString TaskPaths::CategoryFolder(const QString& category) const {
-    return Join(TaskFolder(), CategoryName(category));
+    const QString name = CategoryName(category);
+    return name.isEmpty() ? TaskFolder() : Join(TaskFolder(), name);
 }
 
 QString TaskPaths::ArticleFile(const QString& category, const QString& link) const {
+    if (CategoryName(category).isEmpty() && TakenInTaskFolder(link))
+        return {};
     return Join(CategoryFolder(category), link);
 }
 
@@ -147,11 +154,38 @@ QString TaskPaths::PictureName(const QString& address) {
 }
 
 QString TaskPaths::PictureFile(const QString& category, const QString& address) const {
-    return Join(CategoryFolder(category), PictureName(address));
+    return ArticleFile(category, PictureName(address));
 }
 
 QString TaskPaths::InTaskFolder(const QString& name) const {
     return Join(TaskFolder(), name);
+}
+
+bool TaskPaths::TakenInTaskFolder(const QString& name) const {
+    const QString folded = name.toCaseFolded();
+    // The packers' files: the CHM project, contents, index and the compiler's output.
+    for (const QString& ending : {QStringLiteral(".hhp"), QStringLiteral(".hhc"),
+                                  QStringLiteral(".hhk"), QStringLiteral(".chm")})
+        if (folded.endsWith(ending))
+            return true;
+    if (folded == u"index.html" || folded == u"all.htm")
+        return true;
+    // The empty name stands for the category asking, whose list and pages lie here too.
+    const auto isCategory = [this](const QString& candidate) {
+        return candidate.isEmpty() || (table && table->IsCategoryFileName(candidate));
+    };
+    if (isCategory(folded))
+        return true;
+    if (!folded.endsWith(u".htm"))
+        return false;
+    // c.htm is the list of c; c + page number + ".htm" one of its pages.
+    const QString stem = folded.chopped(4);
+    if (isCategory(stem))
+        return true;
+    for (qsizetype cut = stem.size(); cut > 0 && stem.at(cut - 1).isDigit(); --cut)
+        if (stem.at(cut - 1) != u'0' && isCategory(stem.left(cut - 1)))
+            return true;
+    return false;
 }
 
 } // namespace pellomar

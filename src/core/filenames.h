@@ -25,6 +25,10 @@ bool IsSafePathComponent(const QString& name);
 // "all.htm") gets "_2", "_3", ... appended. Names that meet nothing stay as they are.
 QHash<QString, QString> CategoryFileNames(const QStringList& categories);
 
+// A category's file as reached from the task folder: categoryName + separator + name, or
+// the bare name when the category's name is empty, as its files lie in the task folder.
+QString CategoryRelativePath(const QString& categoryName, const QString& name, QChar separator);
+
 // Paths inside a task folder. Each gives the empty text when a part would lead outside
 // the folder (or cannot be a file name at all): callers write nothing then.
 struct TaskPaths {
@@ -38,16 +42,22 @@ struct TaskPaths {
 
     // programFolder/taskName, or empty for a task name that is no safe component.
     QString TaskFolder() const;
-    // TaskFolder/CategoryName(category).
+    // TaskFolder/CategoryName(category); a category named "" has the task folder itself.
     QString CategoryFolder(const QString& category) const;
-    // CategoryFolder/link (the link cell, not cleaned).
+    // CategoryFolder/link (the link cell, not cleaned). A category named "" gets no file
+    // whose name is TakenInTaskFolder.
     QString ArticleFile(const QString& category, const QString& link) const;
     // The local name of a picture: the first 100 characters of SafeFileName(address).
     static QString PictureName(const QString& address);
-    // CategoryFolder/PictureName(address).
+    // CategoryFolder/PictureName(address), refused as ArticleFile is.
     QString PictureFile(const QString& category, const QString& address) const;
     // TaskFolder/name, for the index pages and the project files.
     QString InTaskFolder(const QString& name) const;
+    // True when a file of that name in the task folder would take the place of the
+    // folder's own files (index, full list, CHM project files) or of a category's folder,
+    // list or pages, the empty-named category's "1.htm" too. Letter case aside, as some
+    // file systems do.
+    bool TakenInTaskFolder(const QString& name) const;
 };
 
 } // namespace pellomar

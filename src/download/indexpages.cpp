@@ -64,9 +64,9 @@ void AddCategoryHeader(Appender& files, const QString& path, const QString& cat)
 
 QString CategoryRow(qint64 number, const QString& cat, const QString& link, const QString& title,
                     const QString& date, const QString& size) {
-    return u"<tr><td width=3%>" + Num(number) + u"</td><td ><p class= style4><A href=" + cat +
-           u'\\' + link + u'>' + title + u"</a></td><td width=15%>" + date +
-           u" </td><td width=6%>" + size + u"KB</td><tr>";
+    return u"<tr><td width=3%>" + Num(number) + u"</td><td ><p class= style4><A href=" +
+           CategoryRelativePath(cat, link, u'\\') + u'>' + title + u"</a></td><td width=15%>" +
+           date + u" </td><td width=6%>" + size + u"KB</td><tr>";
 }
 
 struct Row {
@@ -103,9 +103,10 @@ QString FullList(const std::vector<Row>& rows) {
     for (size_t i = 0; i < rows.size(); ++i) {
         const Row& row = rows[i];
         text += u"<tr><td width=5%>" + Num(qint64(i) + 1) +
-                u"</td><td ><p class= style4><A target=_blank href=" + row.cat + u'\\' + row.link +
-                u'>' + row.title + u"</a></td><td width=25%>" + row.cat + u" </td><td width=15%>" +
-                row.date + u"</td><td width=6%>" + row.size + u"KB</td><tr>" + kCrLf;
+                u"</td><td ><p class= style4><A target=_blank href=" +
+                CategoryRelativePath(row.cat, row.link, u'\\') + u'>' + row.title +
+                u"</a></td><td width=25%>" + row.cat + u" </td><td width=15%>" + row.date +
+                u"</td><td width=6%>" + row.size + u"KB</td><tr>" + kCrLf;
     }
     return text;
 }

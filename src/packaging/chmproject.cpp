@@ -76,8 +76,9 @@ QString ProjectFileText(const QString& taskName, const ArticleTable& table) {
         QStringLiteral("[Files]"),
     };
     for (int row = 1; row <= table.RowCount() - 2; ++row)
-        lines << table.CategoryFileName(table.Cell(row, ArticleTable::Category)) + u'\\' +
-                     table.Cell(row, ArticleTable::Link);
+        lines << CategoryRelativePath(
+            table.CategoryFileName(table.Cell(row, ArticleTable::Category)),
+            table.Cell(row, ArticleTable::Link), u'\\');
     lines << QStringLiteral("[INFOTYPES]") << QString();
     return lines.join(kCrLf) + kCrLf;
 }
@@ -102,11 +103,13 @@ QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
             if (table.Cell(row, ArticleTable::Category) != category)
                 continue;
             ++k;
-            out.Line(u"<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +
-                     QString::number(k) + u'.' +
-                     out.Name(FirstCharacters(table.Cell(row, ArticleTable::Title), kNameLength)) +
-                     u"#> <param name=#Local# value=#" + cat + out.Separator() +
-                     table.Cell(row, ArticleTable::Link) + u"#></OBJECT></UL>");
+            out.Line(
+                u"<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +
+                QString::number(k) + u'.' +
+                out.Name(FirstCharacters(table.Cell(row, ArticleTable::Title), kNameLength)) +
+                u"#> <param name=#Local# value=#" +
+                CategoryRelativePath(cat, table.Cell(row, ArticleTable::Link), out.Separator()) +
+                u"#></OBJECT></UL>");
         }
     }
     out.Line(u"</UL></BODY></HTML>" + kCrLf);

@@ -87,6 +87,18 @@ QByteArray FilterPage(const QByteArray& bytes) {
     return out;
 }
 
+// True when a text of the empty-named category, kept in the export folder, would be a
+// category's folder or combined file ("all" + category + ".txt").
+bool TakenInExportFolder(const ArticleTable& table, const QString& textName) {
+    if (table.IsCategoryFileName(textName))
+        return true;
+    const QString folded = textName.toCaseFolded();
+    if (!folded.startsWith(u"all") || !folded.endsWith(u".txt"))
+        return false;
+    const QString category = folded.mid(3).chopped(4);
+    return category.isEmpty() || table.IsCategoryFileName(category);
+}
+
 } // namespace
 
 QString HtmlToText(const QString& pagePath, const QString& textPath) {
@@ -141,10 +153,12 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         const int row = total - i + 1;
         const QString category = table.Cell(row, ArticleTable::Category);
         const QString cat = table.CategoryFileName(category);
-        // A category that cannot be a folder name gets no files; the export goes on.
-        if (!IsSafePathComponent(cat))
+        // A category that cannot be a folder name gets no files; the export goes on. The
+        // empty-named one keeps its texts in the export folder, as its pages are kept.
+        if (!cat.isEmpty() && !IsSafePathComponent(cat))
             continue;
-        const QString categoryFolder = exportFolder.filePath(cat);
+        const QString categoryFolder =
+            cat.isEmpty() ? exportFolder.path() : exportFolder.filePath(cat);
         if (!QFileInfo::exists(categoryFolder))
             QDir().mkdir(categoryFolder);
 
@@ -152,8 +166,10 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         if (pagePath.isEmpty() || !QFileInfo(pagePath).isFile())
             continue;
         const QString textName = SafeFileName(table.Cell(row, ArticleTable::Title)) + u".txt";
-        const QString textPath =
-            IsSafePathComponent(textName) ? categoryFolder + u'/' + textName : QString();
+        const QString textPath = IsSafePathComponent(textName) &&
+                                         !(cat.isEmpty() && TakenInExportFolder(table, textName))
+                                     ? categoryFolder + u'/' + textName
+                                     : QString();
         const QString text = HtmlToText(pagePath, textPath);
         ++count;
         const QString combinedName = u"all" + cat + u".txt";

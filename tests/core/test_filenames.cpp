@@ -83,14 +83,37 @@ TEST(TaskPaths, UnsafePartsGiveTheEmptyPath) {
     const TaskPaths paths{S(u"/prog"), S(u"blog")};
     // The cleaner keeps dots, so a category of dots alone is no folder.
     EXPECT_TRUE(paths.CategoryFolder(S(u"..")).isEmpty());
-    EXPECT_TRUE(paths.CategoryFolder(QString()).isEmpty());
     EXPECT_TRUE(paths.PictureFile(S(u".."), S(u"a.jpg")).isEmpty());
+    // An empty name is no way out: its files lie in the task folder itself.
+    EXPECT_EQ(paths.CategoryFolder(QString()), paths.TaskFolder());
     // The link cell is used as it stands, so it is checked rather than cleaned.
     for (const QString& link : {S(u"../x.html"), S(u"a/b.html"), S(u".."), QString()})
         EXPECT_TRUE(paths.ArticleFile(S(u"c"), link).isEmpty()) << link.toStdString();
     EXPECT_TRUE(paths.InTaskFolder(S(u"../all.htm")).isEmpty());
     const TaskPaths noProgramFolder{QString(), S(u"blog")};
     EXPECT_TRUE(noProgramFolder.TaskFolder().isEmpty());
+}
+
+TEST(TaskPaths, ACategoryNamedEmptyKeepsItsFilesInTheTaskFolderBesideNoOtherFile) {
+    ArticleTable table;
+    for (const QString& category : {S(u"日记"), S(u"&nbsp;"), S(u"x.htm")})
+        table.AddArticle(S(u"t"), category, S(u"1.html"), S(u"d"));
+    const TaskPaths paths{S(u"/prog"), S(u"博客"), &table};
+    const QString empty = S(u"&nbsp;");
+    EXPECT_EQ(paths.CategoryFolder(empty), S(u"/prog/博客"));
+    EXPECT_EQ(paths.ArticleFile(empty, S(u"blog_1.html")), S(u"/prog/博客/blog_1.html"));
+    EXPECT_EQ(paths.PictureFile(empty, S(u"http://x/y.jpg")), S(u"/prog/博客/http___x_y.jpg"));
+    // Near misses stay: a page number never begins with 0, "日记1" is no category.
+    for (const QString& link : {S(u"日记01.htm"), S(u"日记1"), S(u"03.htm"), S(u"x.html")})
+        EXPECT_FALSE(paths.ArticleFile(empty, link).isEmpty()) << link.toStdString();
+    for (const QString& link :
+         {S(u"INDEX.html"), S(u"all.htm"), S(u"blog.hhc"), S(u"blog.chm"), S(u"日记"),
+          S(u"日记.htm"), S(u"日记12.htm"), S(u"x.htm"), S(u"x.htm3.htm"), S(u".htm"), S(u"3.htm")})
+        EXPECT_TRUE(paths.ArticleFile(empty, link).isEmpty()) << link.toStdString();
+    // Other categories' files are not the task folder's.
+    EXPECT_EQ(paths.ArticleFile(S(u"日记"), S(u"index.html")), S(u"/prog/博客/日记/index.html"));
+    EXPECT_EQ(CategoryRelativePath(QString(), S(u"a.html"), u'\\'), S(u"a.html"));
+    EXPECT_EQ(CategoryRelativePath(S(u"日记"), S(u"a.html"), u'\\'), S(u"日记\\a.html"));
 }
 
 TEST(TaskPaths, PictureNameIsTheFirstHundredCharacters) {

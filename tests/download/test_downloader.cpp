@@ -7,6 +7,8 @@
 #include "download/downloadsteps.h"
 #include "download/engine.h"
 #include "downloadtesthelpers.h"
+#include "packaging/chmproject.h"
+#include "packaging/textexport.h"
 #include "platform/eventloop.h"
 #include "support/fixtureserver.h"
 #include "support/processclock.h"
@@ -373,4 +375,41 @@ TEST_F(Download, SinaPicturesAreQueuedFetchedLoggedAndRewrittenToLocalNames) {
         }
     }
     EXPECT_EQ(pictures, 14);
+}
+
+TEST_F(Download, ACategoryNamedEmptyKeepsItsFilesInTheTaskFolderLinkedByBareName) {
+    sample::SampleOptions options;
+    options.articleCount = 6;
+    options.categoryCount = 2;
+    options.picturesPerArticle = 1;
+    sample::SampleBlog blog = sample::GenerateSampleBlog(options);
+    blog.articles[0].category = u"&nbsp;"_qs;
+    sample::ServeSampleBlog(blog, server);
+    for (const sample::SampleArticle& article : blog.articles)
+        table().AddArticle(article.title, article.category, article.link, article.date);
+    state().savePictures = true;
+    Run();
+    ExpectFinished();
+    ASSERT_TRUE(QTest::qWaitFor(
+        [&] { return state().statusLog().Count() == 0 && engine.pictures().Idle(); }, 20'000));
+
+    const sample::SampleArticle& loose = blog.articles[0];
+    const TaskPaths paths = state().Paths();
+    const QDir taskFolder(paths.TaskFolder());
+    EXPECT_EQ(paths.ArticleFile(loose.category, loose.link), taskFolder.filePath(loose.link));
+    EXPECT_GT(QFileInfo(taskFolder.filePath(loose.link)).size(), 0);
+    const QString picture = taskFolder.filePath(TaskPaths::PictureName(loose.pictures[0]));
+    EXPECT_EQ(ReadBytes(picture), server.Page(loose.pictures[0])->body);
+
+    const QString href = u" href=" + loose.link + u'>';
+    for (const QString& index : {u"1.htm"_qs, u".htm"_qs, u"all.htm"_qs})
+        EXPECT_TRUE(ReadCp936(taskFolder.filePath(index)).contains(href)) << index.toStdString();
+    EXPECT_TRUE(ReadCp936(taskFolder.filePath(u"index.html"_qs)).contains(u" href=1.htm>"));
+    EXPECT_TRUE(ProjectFileText(state().taskName, table()).contains(kCrLf + loose.link + kCrLf));
+    EXPECT_TRUE(ContentsFileText(table()).contains(u"value=\"" + loose.link + u'"'));
+
+    EXPECT_EQ(RunTask(ExportText(state())).articlesSaved, 6);
+    const QDir texts(dir.filePath(state().taskName + u"TXT"));
+    EXPECT_TRUE(QFileInfo(texts.filePath(SafeFileName(loose.title) + u".txt")).isFile());
+    EXPECT_TRUE(ReadCp936(texts.filePath(u"all.txt"_qs)).contains(SafeFileName(loose.title)));
 }

@@ -201,14 +201,16 @@ TEST_F(IndexPages, RowsShowTheirOwnFileSizes) {
 }
 
 TEST_F(IndexPages, NoCategoriesGiveTheHeaderAndTheFullListLineOnly) {
-    // Rows without a category have no folder to live in: they show 0 KB.
+    // Rows without a category keep their files in the task folder, linked by bare name.
     AddArticles(QString(), 5);
     Write();
     const QStringList index = FileLines(InTask(u"index.html"_qs));
     ASSERT_EQ(index.size(), 4);
     EXPECT_TRUE(index[3].startsWith(u"<tr><td width=5%><center>所有</center>"));
     EXPECT_TRUE(index[3].contains(u"全部清单</a></b>(5)</td>"));
-    EXPECT_TRUE(FileLines(InTask(u"all.htm"_qs))[3].endsWith(u"<td width=6%>0KB</td><tr>"));
+    const QString line = FileLines(InTask(u"all.htm"_qs))[3];
+    EXPECT_TRUE(line.contains(u" href=blog_1.html>"));
+    EXPECT_TRUE(line.endsWith(u"<td width=6%>1.2KB</td><tr>"));
 }
 
 TEST_F(IndexPages, ASecondRunRewritesEveryIndexFileWhole) {

@@ -128,8 +128,8 @@ TEST(ChmContentsFile, WithoutCategoriesHoldsHeaderAndFooterOnly) {
     EXPECT_EQ(Lines(ContentsFileText(table)),
               (QStringList{kHeader, QStringLiteral("</UL></BODY></HTML>"), QString(), QString()}));
     const QStringList project = Lines(ProjectFileText(QStringLiteral("n"), table));
-    EXPECT_TRUE(project.contains(QStringLiteral("\\1.html")));
-    EXPECT_TRUE(project.contains(QStringLiteral("\\2.html")));
+    EXPECT_TRUE(project.contains(QStringLiteral("1.html")));
+    EXPECT_TRUE(project.contains(QStringLiteral("2.html")));
 }
 
 TEST(ChmContentsFile, WritesAll501Categories) {
