@@ -4,6 +4,7 @@
 #include "core/appstate.h"
 #include "core/filenames.h"
 #include "packaging/chmproject.h"
+#include "packaging/chmsearch.h"
 #include "platform/chmcompiler.h"
 #include "platform/eventloop.h"
 #include "platform/shell.h"
@@ -55,6 +56,8 @@ QCoro::Task<Outcome> MakeChm(AppState& state, bool openWhenDone) {
     co_await YieldOnce{};
 
     ChmJob job;
+    job.searchIndex = co_await BuildSearchIndex(state);
+    state.SetCaption(QStringLiteral("正在打包CHM..."));
     job.sourceFolder = taskFolder;
     job.outputPath = chmPath;
     job.title = state.taskName;

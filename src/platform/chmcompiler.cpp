@@ -31,10 +31,12 @@ using namespace std::chrono_literals;
 const QString kBridgeProject = QStringLiteral("blog.hhp");
 const QString kBridgeContents = QStringLiteral("blog.hhc");
 const QString kBridgeOutput = QStringLiteral("compiled.chm");
+const QString kSearchIndex = QStringLiteral("$FIftiMain");
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 
 bool IsReservedTopLevelName(const QString& name) {
-    return name == kBridgeProject || name == kBridgeContents || name == kBridgeOutput;
+    return name == kBridgeProject || name == kBridgeContents || name == kBridgeOutput ||
+           name == kSearchIndex;
 }
 
 // Resumes the waiting coroutine on the first of: output to read, the end of the process, or
@@ -94,17 +96,24 @@ QByteArray BridgeProject(const ChmJob& job, const QStringList& files) {
     QString title = job.title;
     title.remove(u'\r').remove(u'\n');
     const QByteArray home = job.homePage.toUtf8();
+    const bool searchable = !job.searchIndex.isEmpty();
     QByteArray hhp = "[OPTIONS]" + kCrLf + "Compiled file=" + kBridgeOutput.toUtf8() + kCrLf +
                      "Contents file=" + kBridgeContents.toUtf8() + kCrLf + "Default topic=" + home +
                      kCrLf + "Default Window=main" + kCrLf +
                      // The language decides how a viewer decodes the contents file and the
                      // title: code page 936.
-                     "Language=0x804" + kCrLf + "Title=" + EncodeCp936(title) + kCrLf + kCrLf +
-                     "[WINDOWS]" + kCrLf + "main=,\"" + kBridgeContents.toUtf8() + "\",,\"" + home +
-                     "\",\"" + home + "\",,,,,0x2021,,0x104e,,,,,,,,0" + kCrLf + kCrLf + "[FILES]" +
-                     kCrLf;
+                     "Language=0x804" + kCrLf + "Title=" + EncodeCp936(title) + kCrLf;
+    // A search hit names a topic, and chmcmd makes topics from a binary contents tree only.
+    if (searchable)
+        hhp += "Binary TOC=Yes" + kCrLf;
+    // The window gets its search tab along with the index.
+    hhp += kCrLf + "[WINDOWS]" + kCrLf + "main=,\"" + kBridgeContents.toUtf8() + "\",,\"" + home +
+           "\",\"" + home + "\",,,,," + (searchable ? "0x2421" : "0x2021") + ",,0x104e,,,,,,,,0" +
+           kCrLf + kCrLf + "[FILES]" + kCrLf;
     for (const QString& file : files)
         hhp += file.toUtf8() + kCrLf;
+    if (searchable)
+        hhp += kSearchIndex.toUtf8() + kCrLf;
     return hhp;
 }
 
@@ -114,8 +123,9 @@ QString PrepareBridge(const ChmJob& job, const QString& bridge) {
     const QDir source(job.sourceFolder);
     if (!source.exists())
         return u"文件夹不存在：" + job.sourceFolder;
-    const QFileInfoList entries =
-        source.entryInfoList(QDir::AllEntries | QDir::NoDotAndDotDot | QDir::NoSymLinks);
+    // A category whose name cleans to nothing has its list ".htm", hidden here.
+    const QFileInfoList entries = source.entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                       QDir::NoDotAndDotDot | QDir::NoSymLinks);
     for (const QFileInfo& entry : entries) {
         if (IsReservedTopLevelName(entry.fileName()))
             continue;
@@ -124,7 +134,9 @@ QString PrepareBridge(const ChmJob& job, const QString& bridge) {
     }
     const QStringList files = ChmSourceFiles(job.sourceFolder);
     if (!WriteFileAtomically(bridge + u'/' + kBridgeProject, BridgeProject(job, files)) ||
-        !WriteFileAtomically(bridge + u'/' + kBridgeContents, EncodeCp936(job.contents)))
+        !WriteFileAtomically(bridge + u'/' + kBridgeContents, EncodeCp936(job.contents)) ||
+        (!job.searchIndex.isEmpty() &&
+         !WriteFileAtomically(bridge + u'/' + kSearchIndex, job.searchIndex)))
         return QStringLiteral("无法写入编译用的项目文件");
     return {};
 }
@@ -168,7 +180,8 @@ bool CompilerCanTake(const QString& relativePath) {
 QStringList ChmSourceFiles(const QString& folder) {
     const QDir root(folder);
     QStringList files;
-    QDirIterator it(folder, QDir::Files | QDir::NoSymLinks, QDirIterator::Subdirectories);
+    QDirIterator it(folder, QDir::Files | QDir::Hidden | QDir::NoSymLinks,
+                    QDirIterator::Subdirectories);
     while (it.hasNext()) {
         const QString relative = root.relativeFilePath(it.next());
         if (IsReservedTopLevelName(relative) || !CompilerCanTake(relative))
@@ -246,6 +259,8 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
         co_return ChmOutcome{false, program + u"没有生成CHM文件" + Detail(lines)};
     if (MendChmListingHead(compiled) == ChmDirectoryMend::NotAChm)
         co_return ChmOutcome{false, program + u"生成的不是CHM文件" + Detail(lines)};
+    if (!job.searchIndex.isEmpty() && !MarkChmSearchable(compiled))
+        co_return ChmOutcome{false, program + u"生成的CHM文件没有可标记全文搜索的系统信息"};
     if (!CopyWhole(compiled, job.outputPath))
         co_return ChmOutcome{false, u"无法写入" + job.outputPath};
     co_return ChmOutcome{true, {}};

@@ -22,6 +22,9 @@ struct ChmJob {
     QString title;
     QString contents; // the contents file, "/" between folder and page
     QString homePage = QStringLiteral("index.html");
+    // A full-text index of ours, whose topic numbers follow the contents file: parents
+    // before children, level by level. Empty for a CHM without search.
+    QByteArray searchIndex;
 };
 
 struct ChmOutcome {

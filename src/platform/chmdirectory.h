@@ -14,4 +14,9 @@ enum class ChmDirectoryMend { Unchanged, Mended, NotAChm };
 // predecessor. Changes four bytes at most, in place.
 ChmDirectoryMend MendChmListingHead(const QString& path);
 
+// Sets the flag in the CHM's "#SYSTEM" file that tells a viewer the file has a full-text
+// index: chmcmd sets it only for an index of its own. Changes four bytes in place; false
+// when the file has no such flag to set.
+bool MarkChmSearchable(const QString& path);
+
 } // namespace pellomar

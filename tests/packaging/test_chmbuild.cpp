@@ -2,6 +2,7 @@
 // Packs a task folder with chmcmd and reads the CHM back with chmlib's extract_chmLib.
 #include "core/appstate.h"
 #include "downloadedtask.h"
+#include "fulltextlookup.h"
 #include "packaging/chmpacker.h"
 #include "platform/chmcompiler.h"
 #include "platform/chmdirectory.h"
@@ -149,6 +150,36 @@ TEST_F(ChmBuildTest, EveryPageAndPictureIsInsideAndEveryIndexLinkResolves) {
     }
 }
 
+TEST_F(ChmBuildTest, ItsSearchLeadsAWordOfAnArticleToThatPage) {
+    ASSERT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
+    ASSERT_EQ(m_state->Caption(), QStringLiteral("打包CHM成功！"));
+    const QString out = Extract();
+    const QByteArray index = ReadAll(out + QStringLiteral("/$FIftiMain"));
+    const QString page = QStringLiteral("技术/blog_4701280b0100a002.html");
+    using pellomar::test::LookUpWord;
+    using pellomar::test::TopicPage;
+
+    // "编程" stands in one article only: its two characters side by side.
+    const auto first = LookUpWord(index, EncodeCp936(QStringLiteral("编")));
+    const auto second = LookUpWord(index, EncodeCp936(QStringLiteral("程")));
+    ASSERT_FALSE(first.isEmpty());
+    ASSERT_FALSE(second.isEmpty());
+    EXPECT_EQ(TopicPage(out, first[0].topic), page);
+    EXPECT_EQ(second[0].topic, first[0].topic);
+    EXPECT_TRUE(second[0].locations.contains(first[0].locations[0] + 1));
+    // An ASCII word is looked up lower-cased, in the body and in the title.
+    const auto qt = LookUpWord(index, "qt");
+    ASSERT_EQ(qt.size(), 2);
+    EXPECT_EQ(TopicPage(out, qt[0].topic), page);
+    EXPECT_TRUE(qt[1].title);
+    // A character reference counts as the character: every article has one.
+    EXPECT_EQ(LookUpWord(index, EncodeCp936(QStringLiteral("中"))).size(), 5);
+    // The flag that gives the viewer's window its search tab.
+    const QByteArray locale = SystemEntries(ReadAll(out + QStringLiteral("/#SYSTEM")))[4];
+    ASSERT_GE(locale.size(), 12);
+    EXPECT_EQ(qFromLittleEndian<quint32>(locale.constData() + 8), 1u);
+}
+
 // A listing of several chunks: chmcmd names the wrong first chunk, which hid every file of
 // the earlier chunks from readers that walk the listing.
 TEST_F(ChmBuildTest, ReadersThatWalkTheListingFindEveryFileOfALargeTask) {
@@ -279,8 +310,9 @@ TEST_F(ChmBuildTest, TaskFolderMustExist) {
 TEST_F(ChmBuildTest, NamesTheCompilerWouldMisreadStayOutAndTheRestIsPacked) {
     // A leading tab would make chmcmd stop with an exception, a line starting with ";" is a
     // comment to it.
+    // ".htm" is the list of a category whose name cleans to nothing.
     for (const QString& name : {QStringLiteral("技术/\tlead.png"), QStringLiteral(";semi.htm"),
-                                QStringLiteral("技术/;semi.png")})
+                                QStringLiteral("技术/;semi.png"), QStringLiteral(".htm")})
         QFile(m_taskFolder + u'/' + name).open(QIODevice::WriteOnly);
     const QStringList files = ChmSourceFiles(m_taskFolder);
     EXPECT_FALSE(files.contains(QStringLiteral("技术/\tlead.png")));
@@ -288,10 +320,12 @@ TEST_F(ChmBuildTest, NamesTheCompilerWouldMisreadStayOutAndTheRestIsPacked) {
     EXPECT_TRUE(files.contains(QStringLiteral("技术/;semi.png")));
     EXPECT_TRUE(files.contains(QStringLiteral("技术/blog_4701280b0100a002.html")));
     EXPECT_TRUE(files.contains(QStringLiteral("index.html")));
+    EXPECT_TRUE(files.contains(QStringLiteral(".htm")));
     EXPECT_TRUE(CompilerCanTake(QStringLiteral("a=b/it's [x].png")));
     EXPECT_FALSE(CompilerCanTake(QStringLiteral("a/b.png ")));
     EXPECT_FALSE(CompilerCanTake(QStringLiteral("a\nb.png")));
     EXPECT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
+    EXPECT_TRUE(QFileInfo::exists(Extract() + QStringLiteral("/.htm")));
 }
 
 TEST(CompileChm, StopsACompilerThatOverrunsItsTimeLimit) {

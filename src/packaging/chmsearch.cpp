@@ -1,0 +1,50 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "packaging/chmsearch.h"
+
+#include "core/appstate.h"
+#include "core/articletable.h"
+#include "core/filenames.h"
+#include "packaging/chmsearchindex.h"
+#include "platform/eventloop.h"
+#include "platform/textstream.h"
+
+#include <QFile>
+
+namespace pellomar {
+
+QCoro::Task<QByteArray> BuildSearchIndex(AppState& state) {
+    constexpr int kPagesPerTurn = 20;
+    const ArticleTable& table = state.table();
+    const TaskPaths paths = state.Paths();
+    const CategoryList& categories = table.Categories();
+    const int lastRow = table.RowCount() - 2;
+    const int articles = table.ArticleCount();
+
+    QList<SearchTopic> topics;
+    // The category entries come first and are not indexed.
+    auto topic = quint32(categories.Size());
+    int done = 0;
+    for (int slot = 0; slot < categories.Size(); ++slot) {
+        const QString& category = categories.names[slot];
+        for (int row = lastRow; row >= 1; --row) {
+            if (table.Cell(row, ArticleTable::Category) != category)
+                continue;
+            SearchTopic entry;
+            entry.topic = topic++;
+            entry.titleWords = SearchWords(table.Cell(row, ArticleTable::Title));
+            QFile page(paths.ArticleFile(category, table.Cell(row, ArticleTable::Link)));
+            if (page.open(QIODevice::ReadOnly))
+                entry.bodyWords = SearchWords(
+                    PageSearchText(DecodeBytes(page.readAll(), QStringLiteral("GB2312"))));
+            topics.append(std::move(entry));
+            if (++done % kPagesPerTurn == 0) {
+                state.SetCaption(u"建立全文索引：" + QString::number(done) + u'/' +
+                                 QString::number(articles));
+                co_await YieldOnce{};
+            }
+        }
+    }
+    co_return FullTextIndex(topics);
+}
+
+} // namespace pellomar

@@ -1,0 +1,303 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "packaging/chmsearchindex.h"
+
+#include <QtEndian>
+#include <map>
+#include <vector>
+
+namespace pellomar {
+
+namespace {
+
+constexpr qsizetype kHeaderSize = 0x400;
+constexpr qsizetype kNodeSize = 4096;
+constexpr qsizetype kLeafHeaderSize = 8;
+constexpr qsizetype kIndexHeaderSize = 2;
+// Viewers keep a word in a fixed buffer of this many bytes.
+constexpr qsizetype kLongestWord = 99;
+// The root sizes of the scale-and-root numbers: document deltas, hit counts, word positions.
+constexpr quint8 kDocumentRoot = 1;
+constexpr quint8 kCountRoot = 1;
+constexpr quint8 kLocationRoot = 4;
+constexpr quint32 kCodePage = 936;
+constexpr quint32 kLocale = 0x804;
+
+struct Posting {
+    quint32 topic;
+    std::vector<quint32> locations;
+};
+
+// Words sort by their bytes; a word's body entry comes before its title entry.
+using WordKey = std::pair<QByteArray, bool>;
+
+struct WordEntry {
+    QByteArray word;
+    bool title = false;
+    quint32 documents = 0;
+    quint32 listOffset = 0;
+    quint32 listSize = 0;
+};
+
+void PutUInt16(QByteArray& out, qsizetype at, quint16 value) {
+    qToLittleEndian(value, out.data() + at);
+}
+
+void PutUInt32(QByteArray& out, qsizetype at, quint32 value) {
+    qToLittleEndian(value, out.data() + at);
+}
+
+void AppendUInt16(QByteArray& out, quint16 value) {
+    out.append(char(value & 0xFF)).append(char(value >> 8));
+}
+
+void AppendUInt32(QByteArray& out, quint32 value) {
+    for (int shift = 0; shift < 32; shift += 8)
+        out.append(char((value >> shift) & 0xFF));
+}
+
+// Seven bits a byte, lowest first; the high bit says more follow.
+void AppendEncInt(QByteArray& out, quint32 value) {
+    do {
+        quint8 byte = value & 0x7F;
+        value >>= 7;
+        if (value != 0)
+            byte |= 0x80;
+        out.append(char(byte));
+    } while (value != 0);
+}
+
+class BitWriter {
+  public:
+    explicit BitWriter(QByteArray& out) : m_out(out) {}
+
+    // Scale 2: a value below 2^root is "0" and root bits; a larger one of n bits is n - root
+    // ones, a zero, and its n - 1 low bits.
+    void ScaleRoot(quint32 value, quint8 root) {
+        int bits = 0;
+        for (quint32 v = value; v != 0; v >>= 1)
+            ++bits;
+        if (bits <= root) {
+            Bit(false);
+            Bits(value, root);
+            return;
+        }
+        for (int i = 0; i < bits - root; ++i)
+            Bit(true);
+        Bit(false);
+        Bits(value, bits - 1);
+    }
+
+    // Each document's list starts on a byte of its own.
+    void Align() {
+        if (m_used > 0)
+            m_out.append(char(m_byte));
+        m_byte = 0;
+        m_used = 0;
+    }
+
+  private:
+    void Bits(quint32 value, int count) {
+        for (int i = count - 1; i >= 0; --i)
+            Bit((value >> i) & 1);
+    }
+    void Bit(bool set) {
+        if (set)
+            m_byte |= quint8(0x80 >> m_used);
+        if (++m_used == 8)
+            Align();
+    }
+
+    QByteArray& m_out;
+    quint8 m_byte = 0;
+    int m_used = 0;
+};
+
+// The topics and positions of one word, appended to the file.
+quint32 AppendWordList(QByteArray& out, const std::vector<Posting>& postings) {
+    const qsizetype start = out.size();
+    BitWriter bits(out);
+    quint32 lastTopic = 0;
+    for (const Posting& posting : postings) {
+        bits.ScaleRoot(posting.topic - lastTopic, kDocumentRoot);
+        lastTopic = posting.topic;
+        bits.ScaleRoot(quint32(posting.locations.size()), kCountRoot);
+        quint32 lastLocation = 0;
+        for (const quint32 location : posting.locations) {
+            bits.ScaleRoot(location - lastLocation, kLocationRoot);
+            lastLocation = location;
+        }
+        bits.Align();
+    }
+    return quint32(out.size() - start);
+}
+
+qsizetype CommonPrefix(const QByteArray& a, const QByteArray& b) {
+    qsizetype n = 0;
+    while (n < a.size() && n < b.size() && a[n] == b[n])
+        ++n;
+    return n;
+}
+
+// A word as nodes store it: its length beyond the part it shares with the word before.
+QByteArray PackedWord(const QByteArray& word, const QByteArray& previous) {
+    const qsizetype shared = word == previous ? word.size() : CommonPrefix(word, previous);
+    QByteArray packed;
+    packed.append(char(word.size() - shared + 1)).append(char(shared));
+    packed.append(word.mid(shared));
+    return packed;
+}
+
+struct NodeRef {
+    QByteArray lastWord;
+    quint32 offset;
+};
+
+// Fills nodes of kNodeSize with entries; a node's last word goes up to its parent.
+class NodeBuilder {
+  public:
+    NodeBuilder(QByteArray& out, bool leaves) : m_out(out), m_leaves(leaves) {}
+
+    void Add(const QByteArray& word, const QByteArray& tail) {
+        QByteArray entry = PackedWord(word, m_lastWord) + tail;
+        if (m_node.size() + entry.size() > kNodeSize) {
+            Close();
+            entry = PackedWord(word, {}) + tail;
+        }
+        if (m_node.isEmpty())
+            m_node = QByteArray(m_leaves ? kLeafHeaderSize : kIndexHeaderSize, '\0');
+        m_node += entry;
+        m_lastWord = word;
+    }
+
+    QList<NodeRef> Finish() {
+        Close();
+        return m_nodes;
+    }
+
+  private:
+    void Close() {
+        if (m_node.isEmpty())
+            return;
+        const quint16 free = quint16(kNodeSize - m_node.size());
+        m_node.append(QByteArray(free, '\0'));
+        PutUInt16(m_node, m_leaves ? 6 : 0, free);
+        const quint32 offset = quint32(m_out.size());
+        // Leaves are chained: each names the one after it, which starts right behind it.
+        if (m_leaves && !m_nodes.isEmpty())
+            PutUInt32(m_out, m_nodes.last().offset, offset);
+        m_out += m_node;
+        m_nodes.append({m_lastWord, offset});
+        m_node.clear();
+        m_lastWord.clear();
+    }
+
+    QByteArray& m_out;
+    bool m_leaves;
+    QByteArray m_node;
+    QByteArray m_lastWord;
+    QList<NodeRef> m_nodes;
+};
+
+struct Totals {
+    quint32 words = 0;
+    quint32 wordBytes = 0;
+    quint32 distinctWords = 0;
+    quint32 distinctWordBytes = 0;
+    quint32 longest = 0;
+};
+
+} // namespace
+
+QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
+    std::map<WordKey, std::vector<Posting>> words;
+    Totals totals;
+    const auto take = [&words, &totals](quint32 topic, const QList<QByteArray>& list, bool title) {
+        quint32 location = 0;
+        for (const QByteArray& word : list) {
+            if (word.isEmpty() || word.size() > kLongestWord)
+                continue;
+            std::vector<Posting>& postings = words[{word, title}];
+            if (postings.empty() || postings.back().topic != topic)
+                postings.push_back({topic, {}});
+            postings.back().locations.push_back(location++);
+            ++totals.words;
+            totals.wordBytes += quint32(word.size());
+        }
+    };
+    for (const SearchTopic& topic : topics) {
+        take(topic.topic, topic.bodyWords, false);
+        take(topic.topic, topic.titleWords, true);
+    }
+    if (words.empty())
+        return {};
+
+    QByteArray out(kHeaderSize, '\0');
+    std::vector<WordEntry> entries;
+    entries.reserve(words.size());
+    QByteArray previous;
+    for (const auto& [key, postings] : words) {
+        WordEntry entry{key.first, key.second, quint32(postings.size()), quint32(out.size()), 0};
+        entry.listSize = AppendWordList(out, postings);
+        entries.push_back(entry);
+        if (key.first != previous) {
+            ++totals.distinctWords;
+            totals.distinctWordBytes += quint32(key.first.size());
+            totals.longest = std::max(totals.longest, quint32(key.first.size()));
+            previous = key.first;
+        }
+    }
+
+    NodeBuilder leaves(out, true);
+    for (const WordEntry& entry : entries) {
+        QByteArray tail;
+        tail.append(char(entry.title ? 1 : 0));
+        AppendEncInt(tail, entry.documents);
+        AppendUInt32(tail, entry.listOffset);
+        AppendUInt16(tail, 0);
+        AppendEncInt(tail, entry.listSize);
+        leaves.Add(entry.word, tail);
+    }
+    QList<NodeRef> level = leaves.Finish();
+    const quint32 leafCount = quint32(level.size());
+    const quint16 lastLeafFree =
+        qFromLittleEndian<quint16>(out.constData() + level.last().offset + 6);
+    quint16 depth = 1;
+    while (level.size() > 1) {
+        NodeBuilder parents(out, false);
+        for (const NodeRef& child : level) {
+            QByteArray tail;
+            AppendUInt32(tail, child.offset);
+            AppendUInt16(tail, 0);
+            parents.Add(child.lastWord, tail);
+        }
+        level = parents.Finish();
+        ++depth;
+    }
+    const quint32 root = level.first().offset;
+
+    out[2] = char(0x28);
+    PutUInt32(out, 0x04, quint32(topics.size()));
+    PutUInt32(out, 0x08, root);
+    PutUInt32(out, 0x10, leafCount);
+    PutUInt32(out, 0x14, root);
+    PutUInt16(out, 0x18, depth);
+    PutUInt32(out, 0x1A, 7);
+    const quint8 roots[] = {2, kDocumentRoot, 2, kCountRoot, 2, kLocationRoot};
+    for (int i = 0; i < 6; ++i)
+        out[0x1E + i] = char(roots[i]);
+    PutUInt32(out, 0x2E, kNodeSize);
+    PutUInt32(out, 0x36, 1);
+    PutUInt32(out, 0x3A, 5);
+    PutUInt32(out, 0x3E, totals.longest);
+    PutUInt32(out, 0x42, totals.words);
+    PutUInt32(out, 0x46, totals.distinctWords);
+    PutUInt32(out, 0x4A, totals.wordBytes);
+    PutUInt32(out, 0x52, totals.distinctWordBytes);
+    PutUInt32(out, 0x56, lastLeafFree);
+    PutUInt32(out, 0x5E, quint32(topics.size()) - 1);
+    PutUInt32(out, 0x7A, kCodePage);
+    PutUInt32(out, 0x7E, kLocale);
+    return out;
+}
+
+} // namespace pellomar

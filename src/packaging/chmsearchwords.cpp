@@ -1,0 +1,77 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+// What the full-text index takes from a page: its visible text, broken into words.
+#include "packaging/chmsearchindex.h"
+
+#include "platform/textstream.h"
+
+#include <libxml/HTMLparser.h>
+#include <memory>
+
+namespace pellomar {
+
+namespace {
+
+bool IsAsciiWordCharacter(char32_t c) {
+    return (c >= u'a' && c <= u'z') || (c >= u'A' && c <= u'Z') || (c >= u'0' && c <= u'9');
+}
+
+bool IsHidden(const xmlNode* node) {
+    static const char* const hidden[] = {"script", "style", "noscript", "title"};
+    for (const char* name : hidden)
+        if (xmlStrcasecmp(node->name, reinterpret_cast<const xmlChar*>(name)) == 0)
+            return true;
+    return false;
+}
+
+void CollectText(const xmlNode* node, QString& text) {
+    for (; node != nullptr; node = node->next) {
+        if (node->type == XML_TEXT_NODE || node->type == XML_CDATA_SECTION_NODE) {
+            text += QString::fromUtf8(reinterpret_cast<const char*>(node->content));
+            // Words never run on across markup.
+            text += u' ';
+        } else if (node->type == XML_ELEMENT_NODE && !IsHidden(node)) {
+            CollectText(node->children, text);
+        }
+    }
+}
+
+} // namespace
+
+QList<QByteArray> SearchWords(const QString& text) {
+    QList<QByteArray> words;
+    QString run;
+    const auto endRun = [&words, &run] {
+        if (!run.isEmpty())
+            words.append(run.toLower().toLatin1());
+        run.clear();
+    };
+    for (const char32_t c : QStringView(text).toUcs4()) {
+        if (IsAsciiWordCharacter(c)) {
+            run += QChar(c);
+            continue;
+        }
+        endRun();
+        if (!QChar::isLetterOrNumber(c))
+            continue;
+        const QString character = QString::fromUcs4(&c, 1);
+        if (FitsCp936(character))
+            words.append(EncodeCp936(character));
+    }
+    endRun();
+    return words;
+}
+
+QString PageSearchText(const QString& html) {
+    const QByteArray utf8 = html.toUtf8();
+    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
+        htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
+                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                           HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC),
+        &xmlFreeDoc);
+    QString text;
+    if (doc)
+        CollectText(xmlDocGetRootElement(doc.get()), text);
+    return text;
+}
+
+} // namespace pellomar
