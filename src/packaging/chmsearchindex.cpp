@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "packaging/chmsearchindex.h"
 
+#include <QHash>
 #include <QtEndian>
 #include <map>
 #include <vector>
@@ -209,14 +210,15 @@ struct Totals {
 } // namespace
 
 QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
-    std::map<WordKey, std::vector<Posting>> words;
+    // Hashed while collecting, sorted once at the end.
+    QHash<QByteArray, std::vector<Posting>> found[2];
     Totals totals;
-    const auto take = [&words, &totals](quint32 topic, const QList<QByteArray>& list, bool title) {
+    const auto take = [&found, &totals](quint32 topic, const QList<QByteArray>& list, bool title) {
         quint32 location = 0;
         for (const QByteArray& word : list) {
             if (word.isEmpty() || word.size() > kLongestWord)
                 continue;
-            std::vector<Posting>& postings = words[{word, title}];
+            std::vector<Posting>& postings = found[title ? 1 : 0][word];
             if (postings.empty() || postings.back().topic != topic)
                 postings.push_back({topic, {}});
             postings.back().locations.push_back(location++);
@@ -228,6 +230,10 @@ QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
         take(topic.topic, topic.bodyWords, false);
         take(topic.topic, topic.titleWords, true);
     }
+    std::map<WordKey, std::vector<Posting>> words;
+    for (const bool title : {false, true})
+        for (auto it = found[title].begin(); it != found[title].end(); ++it)
+            words.emplace(WordKey{it.key(), title}, std::move(it.value()));
     if (words.empty())
         return {};
 

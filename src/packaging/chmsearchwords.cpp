@@ -4,6 +4,7 @@
 
 #include "platform/textstream.h"
 
+#include <QHash>
 #include <libxml/HTMLparser.h>
 #include <memory>
 
@@ -35,6 +36,16 @@ void CollectText(const xmlNode* node, QString& text) {
     }
 }
 
+// A character in code page 936, or empty when it has no place there. The codec is slow to
+// call a character at a time, and a blog uses a few thousand characters.
+QByteArray CharacterWord(char32_t c) {
+    static thread_local QHash<char32_t, QByteArray> known;
+    if (const auto it = known.constFind(c); it != known.cend())
+        return *it;
+    const QString character = QString::fromUcs4(&c, 1);
+    return known.insert(c, FitsCp936(character) ? EncodeCp936(character) : QByteArray()).value();
+}
+
 } // namespace
 
 QList<QByteArray> SearchWords(const QString& text) {
@@ -53,9 +64,8 @@ QList<QByteArray> SearchWords(const QString& text) {
         endRun();
         if (!QChar::isLetterOrNumber(c))
             continue;
-        const QString character = QString::fromUcs4(&c, 1);
-        if (FitsCp936(character))
-            words.append(EncodeCp936(character));
+        if (const QByteArray word = CharacterWord(c); !word.isEmpty())
+            words.append(word);
     }
     endRun();
     return words;

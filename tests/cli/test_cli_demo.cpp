@@ -6,6 +6,7 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QFile>
 #include <QFileInfo>
 #include <QMap>
 #include <QProcess>
@@ -89,6 +90,9 @@ TEST(CliDemo, SummaryMatchesTheFilesOnDiskWithoutTheNetwork) {
     const QString chm = summary.value(QStringLiteral("chm"));
     EXPECT_EQ(chm, dir.filePath(kTask + u".chm"));
     EXPECT_GT(QFileInfo(chm).size(), 1024);
+    QFile packed(chm);
+    ASSERT_TRUE(packed.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(packed.readAll().contains("/$FIftiMain")) << "the full-text index is listed";
 
     // "…/示例博客TXT (43 files)": one text file per article in its category's folder (the
     // sample's titles are distinct), and one combined file per category beside them.
