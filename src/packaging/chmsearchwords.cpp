@@ -2,11 +2,11 @@
 // What the full-text index takes from a page: its visible text, broken into words.
 #include "packaging/chmsearchindex.h"
 
+#include "packaging/xhtmlpage.h"
 #include "platform/textstream.h"
 
 #include <QHash>
 #include <libxml/HTMLparser.h>
-#include <memory>
 
 namespace pellomar {
 
@@ -72,12 +72,7 @@ QList<QByteArray> SearchWords(const QString& text) {
 }
 
 QString PageSearchText(const QString& html) {
-    const QByteArray utf8 = html.toUtf8();
-    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
-        htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
-                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                           HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC),
-        &xmlFreeDoc);
+    const HtmlDocument doc = ParseHtml(html);
     QString text;
     if (doc)
         CollectText(xmlDocGetRootElement(doc.get()), text);

@@ -287,14 +287,16 @@ bool IsRemoteReference(const QString& reference) {
     });
 }
 
-void WriteXhtmlBody(QXmlStreamWriter& out, const QString& html, const PageReferences& references) {
+HtmlDocument ParseHtml(const QString& html) {
     const QByteArray utf8 = html.toUtf8();
-    // The page was decoded already; a charset in its meta tags must not decode it again.
-    const std::unique_ptr<xmlDoc, decltype(&xmlFreeDoc)> doc(
-        htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
-                       HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                           HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC),
-        &xmlFreeDoc);
+    return {htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
+                           HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
+                               HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC),
+            &xmlFreeDoc};
+}
+
+void WriteXhtmlBody(QXmlStreamWriter& out, const QString& html, const PageReferences& references) {
+    const HtmlDocument doc = ParseHtml(html);
     if (!doc)
         return;
     if (const xmlNode* body = FindBody(xmlDocGetRootElement(doc.get())))

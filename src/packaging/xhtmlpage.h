@@ -6,8 +6,10 @@
 
 #include <QString>
 #include <functional>
+#include <memory>
 
 class QXmlStreamWriter;
+struct _xmlDoc;
 
 namespace pellomar {
 
@@ -22,6 +24,12 @@ struct PageReferences {
 // Scripts, styles, frames, forms' controls, event attributes and every reference the
 // callbacks do not place are dropped.
 void WriteXhtmlBody(QXmlStreamWriter& out, const QString& html, const PageReferences& references);
+
+using HtmlDocument = std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)>;
+
+// A page already decoded, read leniently by libxml2's HTML parser (no network, no second
+// decoding by a charset its meta tags name); null when libxml2 gives up.
+HtmlDocument ParseHtml(const QString& html);
 
 // A reference that leaves the disk: one with a scheme (http:, file:, data:, ...) or starting
 // with "//".

@@ -84,6 +84,17 @@ class Download : public ::testing::Test {
         for (int row = 1; row <= table().ArticleCount(); ++row)
             EXPECT_EQ(Mark(row), kMarkDone) << "row " << row;
     }
+    // Serves the blog, lists its articles, and downloads them with their pictures to the end.
+    void DownloadWithPictures(const sample::SampleBlog& blog) {
+        sample::ServeSampleBlog(blog, server);
+        for (const sample::SampleArticle& article : blog.articles)
+            table().AddArticle(article.title, article.category, article.link, article.date);
+        state().savePictures = true;
+        Run();
+        ExpectFinished();
+        ASSERT_TRUE(QTest::qWaitFor(
+            [&] { return state().statusLog().Count() == 0 && engine.pictures().Idle(); }, 20'000));
+    }
 
     QTemporaryDir dir;
     FixtureServer server;
@@ -344,14 +355,7 @@ TEST_F(Download, SinaPicturesAreQueuedFetchedLoggedAndRewrittenToLocalNames) {
     options.categoryCount = 2;
     options.picturesPerArticle = 2;
     const sample::SampleBlog blog = sample::GenerateSampleBlog(options);
-    sample::ServeSampleBlog(blog, server);
-    for (const sample::SampleArticle& article : blog.articles)
-        table().AddArticle(article.title, article.category, article.link, article.date);
-    state().savePictures = true;
-    Run();
-    ExpectFinished();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return state().statusLog().Count() == 0 && engine.pictures().Idle(); }, 20'000));
+    ASSERT_NO_FATAL_FAILURE(DownloadWithPictures(blog));
 
     const QStringList log = LogMessages(dir.path());
     int pictures = 0;
@@ -384,14 +388,7 @@ TEST_F(Download, ACategoryNamedEmptyKeepsItsFilesInTheTaskFolderLinkedByBareName
     options.picturesPerArticle = 1;
     sample::SampleBlog blog = sample::GenerateSampleBlog(options);
     blog.articles[0].category = u"&nbsp;"_qs;
-    sample::ServeSampleBlog(blog, server);
-    for (const sample::SampleArticle& article : blog.articles)
-        table().AddArticle(article.title, article.category, article.link, article.date);
-    state().savePictures = true;
-    Run();
-    ExpectFinished();
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return state().statusLog().Count() == 0 && engine.pictures().Idle(); }, 20'000));
+    ASSERT_NO_FATAL_FAILURE(DownloadWithPictures(blog));
 
     const sample::SampleArticle& loose = blog.articles[0];
     const TaskPaths paths = state().Paths();
