@@ -2,6 +2,8 @@
 #include "ui/chinese.h"
 
 #include <QCoreApplication>
+#include <QFileIconProvider>
+#include <QFileInfo>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTranslator>
@@ -20,6 +22,18 @@ QTranslator* InstallQtChinese() {
     QCoreApplication::installTranslator(translator);
     QLocale::setDefault(QLocale(QLocale::Chinese, QLocale::China));
     return translator;
+}
+
+QAbstractFileIconProvider* ChineseFileTypes() {
+    class Provider : public QFileIconProvider {
+      public:
+        QString type(const QFileInfo& info) const override {
+            return info.isDir() && !info.isRoot() ? QStringLiteral("文件夹")
+                                                  : QFileIconProvider::type(info);
+        }
+    };
+    static Provider provider;
+    return &provider;
 }
 
 } // namespace pellomar

@@ -3,6 +3,7 @@
 // and would otherwise speak the desktop's language inside a Chinese program.
 #pragma once
 
+class QAbstractFileIconProvider;
 class QTranslator;
 
 namespace pellomar {
@@ -11,5 +12,9 @@ namespace pellomar {
 // into the application. Returns the translator, or none when the catalogue is missing
 // (the texts then stay Qt's English).
 QTranslator* InstallQtChinese();
+
+// Icons and type names for the file picker. Qt's catalogue has no Chinese for the type of
+// a folder ("Folder"); the rest comes from Qt.
+QAbstractFileIconProvider* ChineseFileTypes();
 
 } // namespace pellomar

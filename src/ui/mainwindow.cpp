@@ -10,6 +10,7 @@
 #include "packaging/chmpacker.h"
 #include "packaging/epubexport.h"
 #include "packaging/textexport.h"
+#include "ui/chinese.h"
 #include "ui/messagebox.h"
 #include "ui/newtaskdialog.h"
 #include "ui/windowrules.h"
@@ -295,6 +296,7 @@ void MainWindow::ImportTaskClicked() {
     auto* picker = new QFileDialog(this, QString(), state().programFolder(),
                                    QStringLiteral("INI File (*.ini)"));
     picker->setObjectName(QStringLiteral("importDialog"));
+    picker->setIconProvider(ChineseFileTypes());
     picker->setAttribute(Qt::WA_DeleteOnClose);
     picker->setFileMode(QFileDialog::ExistingFile);
     picker->setAcceptMode(QFileDialog::AcceptOpen);

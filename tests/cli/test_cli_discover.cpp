@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
+#include "clirunner.h"
 #include "core/appstate.h"
 #include "core/filenames.h"
 #include "core/taskfile.h"
@@ -11,7 +12,6 @@
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
-#include <QBuffer>
 #include <QCoreApplication>
 #include <QDir>
 #include <QEventLoop>
@@ -86,27 +86,15 @@ class CliDiscoverTest : public ::testing::Test {
         return blog;
     }
 
-    int Run(const QStringList& arguments) {
-        outBuffer.setData(QByteArray());
-        errBuffer.setData(QByteArray());
-        outBuffer.open(QIODevice::WriteOnly);
-        errBuffer.open(QIODevice::WriteOnly);
-        cli::Console console(outBuffer, errBuffer, false);
-        const int status = test::RunTask(
-            cli::Run(QStringList{QStringLiteral("pellomar-cli")} + arguments, console), 30'000);
-        outBuffer.close();
-        errBuffer.close();
-        return status;
-    }
-    QString Out() const { return QString::fromUtf8(outBuffer.data()); }
-    QString Err() const { return QString::fromUtf8(errBuffer.data()); }
+    int Run(const QStringList& arguments) { return cli.Run(arguments, 30'000); }
+    QString Out() const { return cli.Out(); }
+    QString Err() const { return cli.Err(); }
     QString Dir() const { return folder.path(); }
 
     QTemporaryDir folder;
     test::FixtureServer server;
     std::optional<test::ScopedProxyEnv> proxy;
-    QBuffer outBuffer;
-    QBuffer errBuffer;
+    test::CliRunner cli;
 };
 
 TEST_F(CliDiscoverTest, DiscoverSinaSavesEveryArticleOfTheBlogInNameIni) {

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
+#include "clirunner.h"
 #include "core/appstate.h"
 #include "core/filenames.h"
 #include "core/taskfile.h"
@@ -8,7 +9,6 @@
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -44,23 +44,10 @@ class CliDownloadTest : public ::testing::Test {
     }
 
     int Run(const QStringList& arguments) {
-        outBuffer.setData(QByteArray());
-        errBuffer.setData(QByteArray());
-        outBuffer.open(QIODevice::WriteOnly);
-        errBuffer.open(QIODevice::WriteOnly);
-        cli::Console console(outBuffer, errBuffer, false);
-        const int status =
-            test::RunTask(cli::Run(QStringList{QStringLiteral("pellomar-cli"),
-                                               QStringLiteral("--dir"), folder.path()} +
-                                       arguments,
-                                   console),
-                          60'000);
-        outBuffer.close();
-        errBuffer.close();
-        return status;
+        return cli.Run(QStringList{QStringLiteral("--dir"), folder.path()} + arguments, 60'000);
     }
-    QString Out() const { return QString::fromUtf8(outBuffer.data()); }
-    QString Err() const { return QString::fromUtf8(errBuffer.data()); }
+    QString Out() const { return cli.Out(); }
+    QString Err() const { return cli.Err(); }
     // The task as the task file holds it.
     void Import(const QString& taskFile, AppState& state) {
         ASSERT_TRUE(test::RunTask(ImportTask(state, taskFile)));
@@ -73,8 +60,7 @@ class CliDownloadTest : public ::testing::Test {
     QTemporaryDir folder;
     test::FixtureServer server;
     std::optional<test::ScopedProxyEnv> proxy;
-    QBuffer outBuffer;
-    QBuffer errBuffer;
+    test::CliRunner cli;
     sample::SampleBlog blog;
 };
 

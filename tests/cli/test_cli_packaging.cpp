@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/command.h"
+#include "clirunner.h"
 #include "core/appstate.h"
 #include "core/filenames.h"
 #include "core/taskfile.h"
@@ -10,7 +11,6 @@
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 
-#include <QBuffer>
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
@@ -41,30 +41,16 @@ class CliPackagingTest : public ::testing::Test {
     }
 
     int Run(const QStringList& arguments) {
-        outBuffer.setData(QByteArray());
-        errBuffer.setData(QByteArray());
-        outBuffer.open(QIODevice::WriteOnly);
-        errBuffer.open(QIODevice::WriteOnly);
-        cli::Console console(outBuffer, errBuffer, false);
-        const int status =
-            test::RunTask(cli::Run(QStringList{QStringLiteral("pellomar-cli"),
-                                               QStringLiteral("--dir"), folder.path()} +
-                                       arguments,
-                                   console),
-                          120'000);
-        outBuffer.close();
-        errBuffer.close();
-        return status;
+        return cli.Run(QStringList{QStringLiteral("--dir"), folder.path()} + arguments, 120'000);
     }
-    QString Out() const { return QString::fromUtf8(outBuffer.data()); }
-    QString Err() const { return QString::fromUtf8(errBuffer.data()); }
+    QString Out() const { return cli.Out(); }
+    QString Err() const { return cli.Err(); }
     QString Path(const QString& name) const { return folder.filePath(name); }
 
     QTemporaryDir folder;
     test::FixtureServer server;
     std::optional<test::ScopedProxyEnv> proxy;
-    QBuffer outBuffer;
-    QBuffer errBuffer;
+    test::CliRunner cli;
     sample::SampleBlog blog;
 };
 

@@ -8,9 +8,11 @@
 #include "ui/newtaskdialog.h"
 #include "uitest.h"
 
+#include <QAbstractFileIconProvider>
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFileDialog>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
@@ -305,6 +307,9 @@ TEST_F(MainWindowTest, ImportAsksForATaskFileInTheProgramFolderAndCancelChangesN
     EXPECT_EQ(picker->nameFilters(), QStringList{u"INI File (*.ini)"_qs});
     EXPECT_EQ(QDir(picker->directory()).canonicalPath(), QDir(m_dir.path()).canonicalPath());
     EXPECT_EQ(picker->fileMode(), QFileDialog::ExistingFile);
+    // Qt's own catalogue leaves a folder's type in English.
+    ASSERT_NE(picker->iconProvider(), nullptr);
+    EXPECT_EQ(picker->iconProvider()->type(QFileInfo(m_dir.path())), u"文件夹");
     picker->reject();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     EXPECT_EQ(State().table().ArticleCount(), 3);
