@@ -43,6 +43,29 @@ void StopIfSuperseded(const AppState& state, quint64 run) {
     throw BrowserWaitFailed(QStringLiteral("列表页%1秒内没有显示出文章").arg(limit.Seconds()));
 }
 
+// On each tick, after `yields` turns of the event loop, reads the idle browser's page until
+// its list shows.
+QCoro::Task<QString> PollListReady(AppState& state, BrowserView& browser, quint64 run, int yields) {
+    const WaitLimit limit(state, kPageReadyLimitTicks);
+    for (;;) {
+        co_await EventPulse::Instance().Next();
+        StopIfSuperseded(state, run);
+        if (state.timerTick) {
+            state.timerTick = false;
+            for (int i = 0; i < yields; ++i)
+                co_await YieldOnce{};
+            if (!browser.Busy()) {
+                QString markup = co_await browser.BodyOuterHtml();
+                StopIfSuperseded(state, run);
+                if (IsListReady(state, markup))
+                    co_return markup;
+            }
+        }
+        if (limit.Passed())
+            NotReady(limit);
+    }
+}
+
 } // namespace
 
 BrowserWaitFailed::BrowserWaitFailed(const QString& reason)
@@ -65,25 +88,7 @@ bool IsListReady(const AppState& state, const QString& markup) {
 
 QCoro::Task<QString> WaitPageReady(AppState& state) {
     BrowserView& browser = RequireBrowser(state);
-    const quint64 run = state.discoveryRun;
-    const WaitLimit limit(state, kPageReadyLimitTicks);
-    for (;;) {
-        co_await EventPulse::Instance().Next();
-        StopIfSuperseded(state, run);
-        if (state.timerTick) {
-            state.timerTick = false;
-            co_await YieldOnce{};
-            co_await YieldOnce{};
-            if (!browser.Busy()) {
-                QString markup = co_await browser.BodyOuterHtml();
-                StopIfSuperseded(state, run);
-                if (IsListReady(state, markup))
-                    co_return markup;
-            }
-        }
-        if (limit.Passed())
-            NotReady(limit);
-    }
+    co_return co_await PollListReady(state, browser, state.discoveryRun, 2);
 }
 
 QCoro::Task<> WaitTicks(AppState& state, quint8 n) {
@@ -99,23 +104,7 @@ QCoro::Task<> WaitTicks(AppState& state, quint8 n) {
 QCoro::Task<> ClickPageLink(AppState& state, int page, PageLinkRule rule) {
     BrowserView& browser = RequireBrowser(state);
     const quint64 run = state.discoveryRun;
-    const WaitLimit readyLimit(state, kPageReadyLimitTicks);
-    for (;;) {
-        co_await EventPulse::Instance().Next();
-        StopIfSuperseded(state, run);
-        if (state.timerTick) {
-            state.timerTick = false;
-            co_await YieldOnce{};
-            if (!browser.Busy()) {
-                const QString markup = co_await browser.BodyOuterHtml();
-                StopIfSuperseded(state, run);
-                if (IsListReady(state, markup))
-                    break;
-            }
-        }
-        if (readyLimit.Passed())
-            NotReady(readyLimit);
-    }
+    co_await PollListReady(state, browser, run, 1);
 
     const auto matches = [rule, page](const BrowserElement& element) {
         return rule.matches(element, page);

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "browser/webbrowserview.h"
-#include "support/fixtureserver.h"
+#include "support/browserserver.h"
 #include "support/runtask.h"
 
 #include <QCoro/QCoroSignal>
@@ -14,9 +14,6 @@
 namespace pellomar::test {
 
 class BrowserTest : public ::testing::Test {
-  public:
-    static inline FixtureServer* server = nullptr;
-
   protected:
     void SetUp() override {
         sinceConstruction.start();
@@ -27,7 +24,7 @@ class BrowserTest : public ::testing::Test {
     // Serves html at address and loads it; true when the load completed.
     bool Load(const QString& address, const QByteArray& html,
               const QByteArray& contentType = "text/html; charset=utf-8") {
-        server->SetPage(address, html, contentType);
+        browserServer->SetPage(address, html, contentType);
         browser->Navigate(address);
         auto done = qCoro(browser.get(), &BrowserView::documentComplete,
                           std::chrono::milliseconds(WebBrowserView::kLoadTimeoutMs));

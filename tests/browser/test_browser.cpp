@@ -96,7 +96,8 @@ QCoro::Task<QString> MarkupOnceBuilt(WebBrowserView& browser) {
 TEST_F(ScriptBuiltPage, IsReadAsItsScriptsLeftIt) {
     const QString address = QStringLiteral("http://late.test/list.html");
     ASSERT_TRUE(Load(address, kLateList));
-    EXPECT_EQ(server->RequestCount(address), 1) << "the page came through the loopback proxy";
+    EXPECT_EQ(browserServer->RequestCount(address), 1)
+        << "the page came through the loopback proxy";
     EXPECT_TRUE(Markup().contains(QStringLiteral("正在加载日志数据")));
     const QString built = RunTask(MarkupOnceBuilt(*browser));
     EXPECT_TRUE(built.contains(QStringLiteral("<DIV class=item-title>built</DIV>")))
@@ -129,7 +130,7 @@ TEST_F(ElementWalk, ClickRunsTheOnclickOfTheFirstMatchInDocumentOrder) {
 }
 
 TEST_F(TimeLimits, LoadThatNeverEndsIsStoppedAtTheLimit) {
-    server->Stall(QStringLiteral("http://stall.test/list.html"));
+    browserServer->Stall(QStringLiteral("http://stall.test/list.html"));
     browser->SetTimeLimits(1'000, WebBrowserView::kScriptTimeoutMs);
     QElapsedTimer clock;
     clock.start();

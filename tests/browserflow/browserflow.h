@@ -1,14 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// Chromium takes its proxy once per process, so one loopback server (made in main) serves
-// every test's blogs.
+// What the browser-driven tests share: the run's loopback server and the rows found.
 #pragma once
 
 #include "core/appstate.h"
-#include "support/fixtureserver.h"
+#include "support/browserserver.h"
 
 namespace pellomar::test {
-
-inline FixtureServer* flowServer = nullptr;
 
 // Title, category, link, date and number within the category of every row.
 inline QList<QStringList> Rows(const AppState& state) {

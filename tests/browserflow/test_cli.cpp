@@ -54,7 +54,7 @@ TEST_F(CliProgram, DiscoverDownloadTxtAndChmForSohuAndNetEase) {
     for (const ScriptBlog& blog :
          {MakeScriptBlog(kSohu, u"xiaoyuan"_qs, 7), MakeScriptBlog(kNetEase, u"wangyi"_qs, 7)}) {
         SCOPED_TRACE(blog.account.toStdString());
-        ServeScriptBlog(blog, *flowServer);
+        ServeScriptBlog(blog, *browserServer);
         const QString taskFile = m_dir.filePath(blog.account + u".ini");
         const QString service = blog.kind == kSohu ? u"sohu"_qs : u"网易"_qs;
 

@@ -24,7 +24,7 @@ class ReaderTest : public ::testing::Test {
     }
     AppState& State() { return m_engine.state(); }
     Outcome Discover(const ScriptBlog& blog) {
-        ServeScriptBlog(blog, *flowServer);
+        ServeScriptBlog(blog, *browserServer);
         return RunTask(Start(State(), blog.kind, blog.account, ListPageAddress(blog, 1)), 120'000);
     }
 
@@ -57,7 +57,7 @@ TEST_F(SohuList, PagesTwoToSevenAreEachReachedByClickingTheirNumber) {
     EXPECT_TRUE(Discover(blog).ok);
     EXPECT_EQ(Rows(State()), ExpectedScriptRows(blog));
     for (int page = 2; page <= 7; ++page)
-        EXPECT_EQ(flowServer->RequestCount(ListPageAddress(blog, page)), 1) << page;
+        EXPECT_EQ(browserServer->RequestCount(ListPageAddress(blog, page)), 1) << page;
 }
 
 TEST_F(NetEaseList, ButtonsOneToFiveAreEachClickedAndAFarCategoryLineIsFound) {

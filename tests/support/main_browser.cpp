@@ -1,0 +1,20 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "browser/browserenvironment.h"
+#include "support/browserserver.h"
+
+#include <QGuiApplication>
+#include <gtest/gtest.h>
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    pellomar::PrepareBrowserEnvironment();
+    QGuiApplication app(argc, argv);
+    ::testing::InitGoogleTest(&argc, argv);
+    pellomar::test::FixtureServer server;
+    if (!server.Listen())
+        return 1;
+    const pellomar::test::ScopedProxyEnv proxy(server);
+    pellomar::test::browserServer = &server;
+    return RUN_ALL_TESTS();
+}
