@@ -5,6 +5,7 @@
 #include "services/service.h"
 
 #include <QDateTime>
+#include <QSet>
 #include <array>
 
 namespace pellomar::sample {
@@ -126,27 +127,6 @@ QList<QList<SampleArticle>> Chunk(const QList<SampleArticle>& list) {
     return pages;
 }
 
-QList<SampleArticle> DistinctInCategory(const SampleBlog& blog, const SampleCategory& category) {
-    QList<SampleArticle> listed;
-    for (const SampleArticle& article : blog.articles)
-        if (article.category == category.name || article.secondCategory == category.name)
-            listed.append(article);
-    return listed;
-}
-
-// A category's list pages; the duplicated link shows twice on its first page.
-QList<QList<SampleArticle>> CategoryPages(const SampleBlog& blog, const SampleCategory& category) {
-    QList<QList<SampleArticle>> pages = Chunk(DistinctInCategory(blog, category));
-    QList<SampleArticle>& first = pages.first();
-    for (qsizetype i = 0; i < first.size() && !blog.duplicatedLink.isEmpty(); ++i) {
-        if (first[i].link == blog.duplicatedLink) {
-            first.insert(i + 1, first[i]);
-            break;
-        }
-    }
-    return pages;
-}
-
 QString ListAddress(const SampleBlog& blog, int categoryId, int page) {
     return u"http://" + QString::fromLatin1(hosts::kSinaBlog) + u"/s/articlelist_" +
            QString::number(blog.uid) + u'_' + QString::number(categoryId) + u'_' +
@@ -200,27 +180,6 @@ SampleBlog GenerateSampleBlog(const SampleOptions& options) {
         blog.articles.append(article);
     }
 
-    if (options.articleInTwoCategories && options.categoryCount >= 2 && count > 0) {
-        SampleArticle& article = blog.articles[count > 1 ? 1 : 0];
-        if (!article.category.isEmpty()) {
-            for (int c = 0; c < options.categoryCount; ++c) {
-                if (blog.categories[c].name == article.category) {
-                    article.secondCategory = blog.categories[(c + 1) % options.categoryCount].name;
-                    break;
-                }
-            }
-        }
-    }
-    if (options.goneArticle && count > 0)
-        blog.articles[2 % count].gone = true;
-    if (options.emptyPageArticle && count > 0)
-        blog.articles[3 % count].emptyPage = true;
-    if (options.duplicateLinkOnCategoryPage && !blog.categories.isEmpty()) {
-        const QList<SampleArticle> listed = DistinctInCategory(blog, blog.categories.first());
-        if (!listed.isEmpty())
-            blog.duplicatedLink = listed.first().link;
-    }
-
     QDateTime saved(QDate(2011, 8, 20), QTime(22, 5), Qt::UTC);
     for (int f = 0; f < std::max(0, options.favouriteCount); ++f) {
         const quint32 owner = quint32(1'000'000'000 + random.Below(900'000'000));
@@ -236,13 +195,14 @@ SampleBlog GenerateSampleBlog(const SampleOptions& options) {
 
 QList<SampleArticle> CategoryListing(const SampleBlog& blog, const SampleCategory& category) {
     QList<SampleArticle> listing;
-    for (const QList<SampleArticle>& page : CategoryPages(blog, category))
-        listing += page;
+    for (const SampleArticle& article : blog.articles)
+        if (article.category == category.name)
+            listing.append(article);
     return listing;
 }
 
 int CategoryCount(const SampleBlog& blog, const SampleCategory& category) {
-    return int(DistinctInCategory(blog, category).size());
+    return int(CategoryListing(blog, category).size());
 }
 
 QString FirstPageAddress(const SampleBlog& blog) {
@@ -266,27 +226,42 @@ QString ArticlePageAddress(const SampleArticle& article) {
     return u"http://" + QString::fromLatin1(hosts::kSinaBlog) + u"/s/" + article.link;
 }
 
-QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog) {
+QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog,
+                                                    const CategoryListings& listings) {
     QMap<QString, LoopbackServer::Response> pages;
+
+    CategoryListings listed;
+    QMap<int, int> counts;
+    for (const SampleCategory& category : blog.categories) {
+        const auto given = listings.constFind(category.id);
+        const QList<SampleArticle> listing =
+            given != listings.cend() ? *given : CategoryListing(blog, category);
+        QSet<QString> links;
+        for (const SampleArticle& article : listing)
+            links.insert(article.link);
+        listed.insert(category.id, listing);
+        counts.insert(category.id, int(links.size()));
+    }
 
     const QList<QList<SampleArticle>> all = Chunk(blog.articles);
     for (int k = 0; k < all.size(); ++k) {
-        ListPageView view{ListPageView::Kind::AllArticles, nullptr, k + 1, int(all.size()), all[k]};
+        ListPageView view{
+            ListPageView::Kind::AllArticles, nullptr, k + 1, int(all.size()), all[k], counts};
         pages.insert(AllArticlesPageAddress(blog, k + 1), HtmlResponse(RenderListPage(blog, view)));
     }
     for (const SampleCategory& category : blog.categories) {
-        const QList<QList<SampleArticle>> listed = CategoryPages(blog, category);
-        for (int k = 0; k < listed.size(); ++k) {
-            ListPageView view{ListPageView::Kind::Category, &category, k + 1, int(listed.size()),
-                              listed[k]};
+        const QList<QList<SampleArticle>> chunks = Chunk(listed.value(category.id));
+        for (int k = 0; k < chunks.size(); ++k) {
+            ListPageView view{ListPageView::Kind::Category, &category, k + 1,
+                              int(chunks.size()),           chunks[k], counts};
             pages.insert(CategoryPageAddress(blog, category, k + 1),
                          HtmlResponse(RenderListPage(blog, view)));
         }
     }
     const QList<QList<SampleArticle>> favourites = Chunk(blog.favourites);
     for (int k = 0; k < favourites.size(); ++k) {
-        ListPageView view{ListPageView::Kind::Favourites, nullptr, k + 1, int(favourites.size()),
-                          favourites[k]};
+        ListPageView view{ListPageView::Kind::Favourites, nullptr,       k + 1,
+                          int(favourites.size()),         favourites[k], counts};
         const LoopbackServer::Response page = HtmlResponse(RenderListPage(blog, view));
         const QString address = FavouritesPageAddress(blog, k + 1);
         pages.insert(address, page);
@@ -298,13 +273,7 @@ QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog) {
 
     quint32 pictureSeed = blog.uid;
     auto addArticle = [&](const SampleArticle& article) {
-        if (article.gone)
-            pages.insert(ArticlePageAddress(article), HtmlResponse(RenderGonePage(blog)));
-        else if (article.emptyPage)
-            pages.insert(ArticlePageAddress(article), HtmlResponse(QString()));
-        else
-            pages.insert(ArticlePageAddress(article),
-                         HtmlResponse(RenderArticlePage(blog, article)));
+        pages.insert(ArticlePageAddress(article), HtmlResponse(RenderArticlePage(blog, article)));
         for (const QString& picture : article.pictures) {
             LoopbackServer::Response image;
             image.contentType = "image/bmp";
@@ -319,8 +288,9 @@ QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog) {
     return pages;
 }
 
-void ServeSampleBlog(const SampleBlog& blog, LoopbackServer& server) {
-    const QMap<QString, LoopbackServer::Response> pages = SamplePages(blog);
+void ServeSampleBlog(const SampleBlog& blog, LoopbackServer& server,
+                     const CategoryListings& listings) {
+    const QMap<QString, LoopbackServer::Response> pages = SamplePages(blog, listings);
     for (auto it = pages.cbegin(); it != pages.cend(); ++it)
         server.SetResponse(it.key(), it.value());
 }

@@ -44,8 +44,6 @@ struct SampleArticle {
     // The category whose pages list the article; empty when it has none (then it is found
     // only on the all-articles pages). Favourite articles have none either.
     QString category;
-    // A second category whose pages list it as well (the "listed in two categories" case).
-    QString secondCategory;
     // Exactly as its list page shows it: "2011-08-21 10:20" on article lists,
     // "(2011-08-21 10:20)" on favourites pages.
     QString date;
@@ -55,8 +53,6 @@ struct SampleArticle {
     // Picture addresses exactly as they stand in the real_src attributes (and as they are
     // served: nobody decodes the "&amp;" the service writes into them).
     QStringList pictures;
-    bool gone = false;      // the page is the service's "deleted or restricted" page
-    bool emptyPage = false; // the page answers 200 with an empty body
 };
 
 struct SampleBlog {
@@ -67,8 +63,6 @@ struct SampleBlog {
     QList<SampleArticle> articles;    // newest first: the all-articles order
     QList<SampleArticle> favourites;  // articles of other blogs, newest first
     MenuShape menuShape = MenuShape::Real;
-    // A link listed twice in a row on the first page of its category, or empty.
-    QString duplicatedLink;
 };
 
 struct SampleOptions {
@@ -82,19 +76,19 @@ struct SampleOptions {
     quint32 seed = 1;
     quint32 uid = 0; // 0: derived from the seed
     MenuShape menuShape = MenuShape::Real;
-    bool articleInTwoCategories = false; // needs two categories
-    bool duplicateLinkOnCategoryPage = false;
-    bool goneArticle = false;
-    bool emptyPageArticle = false;
 };
 
 // The same options give the same blog, byte for byte.
 SampleBlog GenerateSampleBlog(const SampleOptions& options);
 
-// The articles a category's pages list, in page order (the duplicated link appears twice).
+// The articles of a category, in the all-articles order: what its pages list.
 QList<SampleArticle> CategoryListing(const SampleBlog& blog, const SampleCategory& category);
-// The number the menu shows for a category: its distinct articles.
+// The number the menu shows for a category: its articles.
 int CategoryCount(const SampleBlog& blog, const SampleCategory& category);
+
+// What categories' pages list instead of their own articles, by category id, in page order.
+// The menu counts each category's distinct links.
+using CategoryListings = QMap<int, QList<SampleArticle>>;
 
 QString FirstPageAddress(const SampleBlog& blog); // page 1 of the all-articles list
 QString AllArticlesPageAddress(const SampleBlog& blog, int page);
@@ -103,8 +97,10 @@ QString FavouritesPageAddress(const SampleBlog& blog, int page);
 QString ArticlePageAddress(const SampleArticle& article);
 
 // Every page and picture of the blog, by address.
-QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog);
+QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog,
+                                                    const CategoryListings& listings = {});
 // Loads SamplePages into the server.
-void ServeSampleBlog(const SampleBlog& blog, LoopbackServer& server);
+void ServeSampleBlog(const SampleBlog& blog, LoopbackServer& server,
+                     const CategoryListings& listings = {});
 
 } // namespace pellomar::sample

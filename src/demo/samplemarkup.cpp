@@ -258,14 +258,6 @@ constexpr char kProfileModule[] = R"(	<!--第一列start-->
 	<!--第一列end-->
 )";
 
-constexpr char kGoneBody[] = R"(	<div id="column_2" class="SG_colW73">
-		<div class="SG_conn"><div class="SG_connBody">
-			<p class="SG_txtc">抱歉，您要访问的博文已被删除或设为私密。</p>
-			<script type="text/javascript">setTimeout(function(){window.location.href="http://blog.sina.com.cn/myblog/htmlsource/blog_notopen.php?uid=@UID@&version=7";},3000);</script>
-		</div></div>
-	</div>
-)";
-
 constexpr char kPager[] = R"(						<div class="SG_page">
 						<ul class="SG_pages">
 							@ITEMS@&nbsp&nbsp<span style='color:#888888;'>共@COUNT@页</span>						</ul>
@@ -293,7 +285,7 @@ QString Menu(const SampleBlog& blog, const ListPageView& view) {
         const bool isCurrent = view.kind == ListPageView::Kind::Category && view.category &&
                                view.category->id == category.id;
         menu += MenuEntry(isCurrent ? current : kMenuLink, CategoryAddress(blog, category.id),
-                          EscapeHtml(category.name), CategoryCount(blog, category));
+                          EscapeHtml(category.name), view.categoryCounts.value(category.id));
     }
     return menu;
 }
@@ -354,7 +346,7 @@ QString RenderListPage(const SampleBlog& blog, const ListPageView& view) {
         break;
     case ListPageView::Kind::Category:
         heading = EscapeHtml(view.category->name);
-        count = CategoryCount(blog, *view.category);
+        count = view.categoryCounts.value(view.category->id);
         pageOne = CategoryPageAddress(blog, *view.category, 1);
         break;
     case ListPageView::Kind::Favourites:
@@ -440,22 +432,22 @@ QString RenderArticlePage(const SampleBlog& blog, const SampleArticle& article) 
     QString date = article.date;
     if (date.startsWith(u'('))
         date = date.mid(1, date.size() - 2);
-    return PageHead(blog, EscapeHtml(article.title), "article") +
-           Fill(kProfileModule, {{"@UID@", Uid(blog)}, {"@NICK@", EscapeHtml(blog.nick)}}) +
-           Fill(kArticleTop, {{"@ID@", article.id},
-                              {"@TITLE@", EscapeHtml(article.title)},
-                              {"@IMG2@", img2},
-                              {"@DATE@", date},
-                              {"@SECONDS@", seconds},
-                              {"@CLASS@", classCell},
-                              {"@NEIGHBOURS@", neighbours},
-                              {"@BODY@", article.body}}) +
-           PageFoot(blog, "article");
+    return RenderArticleFrame(
+        blog, EscapeHtml(article.title),
+        Fill(kProfileModule, {{"@UID@", Uid(blog)}, {"@NICK@", EscapeHtml(blog.nick)}}) +
+            Fill(kArticleTop, {{"@ID@", article.id},
+                               {"@TITLE@", EscapeHtml(article.title)},
+                               {"@IMG2@", img2},
+                               {"@DATE@", date},
+                               {"@SECONDS@", seconds},
+                               {"@CLASS@", classCell},
+                               {"@NEIGHBOURS@", neighbours},
+                               {"@BODY@", article.body}}));
 }
 
-QString RenderGonePage(const SampleBlog& blog) {
-    return PageHead(blog, QStringLiteral("新浪博客"), "article") +
-           Fill(kGoneBody, {{"@UID@", Uid(blog)}}) + PageFoot(blog, "article");
+QString RenderArticleFrame(const SampleBlog& blog, const QString& pageTitle,
+                           const QString& columns) {
+    return PageHead(blog, pageTitle, "article") + columns + PageFoot(blog, "article");
 }
 
 QByteArray PictureBytes(quint32 seed) {

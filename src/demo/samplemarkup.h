@@ -5,6 +5,7 @@
 #include "demo/sampleblog.h"
 
 #include <QByteArray>
+#include <QMap>
 #include <QString>
 
 namespace pellomar::sample {
@@ -16,13 +17,15 @@ struct ListPageView {
     const SampleCategory* category = nullptr; // for Kind::Category
     int page = 1;
     int pageCount = 1;
-    QList<SampleArticle> entries; // this page's entries, in order
+    QList<SampleArticle> entries;  // this page's entries, in order
+    QMap<int, int> categoryCounts; // what the menu shows for each category, by id
 };
 
 QString RenderListPage(const SampleBlog& blog, const ListPageView& view);
 QString RenderArticlePage(const SampleBlog& blog, const SampleArticle& article);
-// The service's page for a deleted or restricted article.
-QString RenderGonePage(const SampleBlog& blog);
+// A page at an article address: the service's head and foot around the given columns.
+QString RenderArticleFrame(const SampleBlog& blog, const QString& pageTitle,
+                           const QString& columns);
 // A valid 160x100 bitmap (BMP) of stripes whose colour depends on seed.
 QByteArray PictureBytes(quint32 seed);
 
