@@ -14,10 +14,18 @@ cat >"$work/shot.sh" <<INNER
 #!/usr/bin/env bash
 set -e
 docs="$here/docs"
-"$build/src/pellomar" --dir "$work" "$work/示例博客.ini" 2>/dev/null &
+# A Chinese desktop: the picker shows its dates in Chinese.
+LANG=zh_CN.UTF-8 "$build/src/pellomar" --dir "$work" "$work/示例博客.ini" 2>/dev/null &
 pid=\$!
-sleep 3
-window=\$(xdotool search --name "博客备份" | head -1)
+sleep 6
+# The main window, by its title (xdotool's own name search misses the Chinese title).
+window=
+while [ -z "\$window" ]; do
+  for w in \$(xdotool search --name .); do
+    case "\$(xdotool getwindowname "\$w")" in 博客备份*) window=\$w ;; esac
+  done
+  sleep 1
+done
 # The window's own size, for cropping the screen to it.
 shoot() {
   eval "\$(xdotool getwindowgeometry --shell "\$window")"
@@ -26,13 +34,13 @@ shoot() {
 button() { # the centre of a button, found by its caption's place in the bar
   xdotool mousemove "\$1" "\$2" click 1
 }
-button 478 161                         # 导入
+button 563 161                         # 导入
 sleep 2
 shoot import-dialog.png
 xdotool key Escape
 sleep 1
 button 134 161                         # 下载
-sleep 3
+sleep 6
 xdotool mousemove 600 20
 shoot main-window.png
 xdotool windowsize "\$window" 1360 900
