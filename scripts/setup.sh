@@ -10,7 +10,7 @@ packages=(
   qt6-base-dev qt6-5compat-dev qcoro-qt6-dev libgl-dev qt6-webengine-dev
   libxml2-dev libzip-dev
   libgtest-dev
-  fp-utils libchm-bin epubcheck default-jre-headless
+  fp-utils libchm-bin python3-chm epubcheck default-jre-headless
   xvfb xauth fonts-noto-cjk qt6-translations-l10n
 )
 missing=()

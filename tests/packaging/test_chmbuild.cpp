@@ -180,6 +180,29 @@ TEST_F(ChmBuildTest, ItsSearchLeadsAWordOfAnArticleToThatPage) {
     EXPECT_EQ(qFromLittleEndian<quint32>(locale.constData() + 8), 1u);
 }
 
+// chmlib's own search, as python3-chm ships it, reads the index the same way.
+TEST_F(ChmBuildTest, ChmlibsSearchFindsTheArticleToo) {
+    const QString python = QStringLiteral("/usr/bin/python3");
+    const char* script = "import sys\n"
+                         "from chm import chm\n"
+                         "f = chm.CHMFile()\n"
+                         "f.LoadCHM(sys.argv[1].encode())\n"
+                         "found, hits = f.Search(sys.argv[2].encode('gbk'), 1, 0)\n"
+                         "print('\\n'.join(url.decode('gbk') for url in hits.values()))\n";
+    QProcess probe;
+    probe.start(python, {QStringLiteral("-c"), QStringLiteral("import chm.chm")});
+    if (!probe.waitForFinished(30'000) || probe.exitCode() != 0)
+        GTEST_SKIP() << "needs python3-chm";
+    ASSERT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
+    QProcess search;
+    search.start(python, {QStringLiteral("-c"), QString::fromLatin1(script), ChmPath(),
+                          QStringLiteral("编")});
+    ASSERT_TRUE(search.waitForFinished(30'000));
+    EXPECT_EQ(QString::fromUtf8(search.readAllStandardOutput()).trimmed(),
+              QStringLiteral("技术/blog_4701280b0100a002.html"))
+        << search.readAllStandardError().toStdString();
+}
+
 // A listing of several chunks: chmcmd names the wrong first chunk, which hid every file of
 // the earlier chunks from readers that walk the listing.
 TEST_F(ChmBuildTest, ReadersThatWalkTheListingFindEveryFileOfALargeTask) {
