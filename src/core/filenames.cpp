@@ -97,8 +97,10 @@ QString Stem(QString name) {
 QHash<QString, QString> CategoryFileNames(const QStringList& categories) {
     // The task folder's own files take their names first.
     QMultiHash<QString, QString> byStem;
-    for (const QString& own : {QStringLiteral("index.html"), QStringLiteral("all.htm"),
-                               QStringLiteral("blog.hhp"), QStringLiteral("blog.hhc")})
+    // The CHM's search index lies at its top beside them.
+    for (const QString& own :
+         {QStringLiteral("index.html"), QStringLiteral("all.htm"), QStringLiteral("blog.hhp"),
+          QStringLiteral("blog.hhc"), QStringLiteral("$FIftiMain")})
         byStem.insert(Stem(own), own);
     QHash<QString, QString> names;
     for (const QString& category : categories) {

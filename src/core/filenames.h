@@ -22,7 +22,8 @@ bool IsSafePathComponent(const QString& name);
 // The file names of a task's categories, given in the table's order: SafeFileName of each,
 // except that a name whose files would meet those of an earlier category (page 1 of "日记"
 // is "日记1.htm", the list of "日记1") or the task folder's own files ("index.html",
-// "all.htm") gets "_2", "_3", ... appended. Names that meet nothing stay as they are.
+// "all.htm", and the CHM's project, contents and search index) gets "_2", "_3", ... appended. Names
+// that meet nothing stay as they are.
 QHash<QString, QString> CategoryFileNames(const QStringList& categories);
 
 // A category's file as reached from the task folder: categoryName + separator + name, or

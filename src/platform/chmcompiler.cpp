@@ -30,13 +30,13 @@ using namespace std::chrono_literals;
 
 const QString kBridgeProject = QStringLiteral("blog.hhp");
 const QString kBridgeContents = QStringLiteral("blog.hhc");
+// Made beside the bridge folder, so that no entry of the task folder meets it.
 const QString kBridgeOutput = QStringLiteral("compiled.chm");
 const QString kSearchIndex = QStringLiteral("$FIftiMain");
 const QByteArray kCrLf = QByteArrayLiteral("\r\n");
 
 bool IsReservedTopLevelName(const QString& name) {
-    return name == kBridgeProject || name == kBridgeContents || name == kBridgeOutput ||
-           name == kSearchIndex;
+    return name == kBridgeProject || name == kBridgeContents || name == kSearchIndex;
 }
 
 // Resumes the waiting coroutine on the first of: output to read, the end of the process, or
@@ -97,7 +97,7 @@ QByteArray BridgeProject(const ChmJob& job, const QStringList& files) {
     title.remove(u'\r').remove(u'\n');
     const QByteArray home = job.homePage.toUtf8();
     const bool searchable = !job.searchIndex.isEmpty();
-    QByteArray hhp = "[OPTIONS]" + kCrLf + "Compiled file=" + kBridgeOutput.toUtf8() + kCrLf +
+    QByteArray hhp = "[OPTIONS]" + kCrLf + "Compiled file=../" + kBridgeOutput.toUtf8() + kCrLf +
                      "Contents file=" + kBridgeContents.toUtf8() + kCrLf + "Default topic=" + home +
                      kCrLf + "Default Window=main" + kCrLf +
                      // The language decides how a viewer decodes the contents file and the
@@ -199,14 +199,15 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
     if (path.isEmpty())
         co_return ChmOutcome{false, u"找不到CHM编译程序" + program + u"（Debian软件包fp-utils）"};
 
-    QTemporaryDir bridge;
-    if (!bridge.isValid())
-        co_return ChmOutcome{false, u"无法建立临时文件夹：" + bridge.errorString()};
-    if (const QString problem = PrepareBridge(job, bridge.path()); !problem.isEmpty())
+    QTemporaryDir work;
+    const QString bridge = work.filePath(QStringLiteral("project"));
+    if (!work.isValid() || !QDir().mkdir(bridge))
+        co_return ChmOutcome{false, u"无法建立临时文件夹：" + work.errorString()};
+    if (const QString problem = PrepareBridge(job, bridge); !problem.isEmpty())
         co_return ChmOutcome{false, problem};
 
     QProcess process;
-    process.setWorkingDirectory(bridge.path());
+    process.setWorkingDirectory(bridge);
     process.setProcessChannelMode(QProcess::MergedChannels);
     // Verbosity 5 names every file it takes in, which drives the progress caption.
     process.start(path, {QStringLiteral("--verbosity"), QStringLiteral("5"), kBridgeProject},
@@ -254,7 +255,7 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
                                         QString::number(process.exitCode()) + u"）" +
                                         Detail(lines)};
     // chmcmd also ends with 0 when it made nothing, for instance without a project.
-    const QString compiled = bridge.filePath(kBridgeOutput);
+    const QString compiled = work.filePath(kBridgeOutput);
     if (QFileInfo(compiled).size() <= 0)
         co_return ChmOutcome{false, program + u"没有生成CHM文件" + Detail(lines)};
     if (MendChmListingHead(compiled) == ChmDirectoryMend::NotAChm)

@@ -333,9 +333,12 @@ TEST_F(ChmBuildTest, TaskFolderMustExist) {
 TEST_F(ChmBuildTest, NamesTheCompilerWouldMisreadStayOutAndTheRestIsPacked) {
     // A leading tab would make chmcmd stop with an exception, a line starting with ";" is a
     // comment to it.
-    // ".htm" is the list of a category whose name cleans to nothing.
+    // ".htm" is the list of a category whose name cleans to nothing; a category may be
+    // named like the compiler's own output.
+    ASSERT_TRUE(QDir(m_taskFolder).mkdir(QStringLiteral("compiled.chm")));
     for (const QString& name : {QStringLiteral("技术/\tlead.png"), QStringLiteral(";semi.htm"),
-                                QStringLiteral("技术/;semi.png"), QStringLiteral(".htm")})
+                                QStringLiteral("技术/;semi.png"), QStringLiteral(".htm"),
+                                QStringLiteral("compiled.chm/x.html")})
         QFile(m_taskFolder + u'/' + name).open(QIODevice::WriteOnly);
     const QStringList files = ChmSourceFiles(m_taskFolder);
     EXPECT_FALSE(files.contains(QStringLiteral("技术/\tlead.png")));
@@ -348,7 +351,9 @@ TEST_F(ChmBuildTest, NamesTheCompilerWouldMisreadStayOutAndTheRestIsPacked) {
     EXPECT_FALSE(CompilerCanTake(QStringLiteral("a/b.png ")));
     EXPECT_FALSE(CompilerCanTake(QStringLiteral("a\nb.png")));
     EXPECT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs));
-    EXPECT_TRUE(QFileInfo::exists(Extract() + QStringLiteral("/.htm")));
+    const QString out = Extract();
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/.htm")));
+    EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/compiled.chm/x.html")));
 }
 
 TEST(CompileChm, StopsACompilerThatOverrunsItsTimeLimit) {
