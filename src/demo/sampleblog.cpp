@@ -133,14 +133,14 @@ QString ListAddress(const SampleBlog& blog, int categoryId, int page) {
            QString::number(page) + u".html";
 }
 
+} // namespace
+
 LoopbackServer::Response HtmlResponse(const QString& html) {
     LoopbackServer::Response response;
     response.contentType = "text/html; charset=utf-8";
     response.body = html.toUtf8();
     return response;
 }
-
-} // namespace
 
 SampleBlog GenerateSampleBlog(const SampleOptions& options) {
     Random random(options.seed);

@@ -96,6 +96,9 @@ QString CategoryPageAddress(const SampleBlog& blog, const SampleCategory& catego
 QString FavouritesPageAddress(const SampleBlog& blog, int page);
 QString ArticlePageAddress(const SampleArticle& article);
 
+// A page as the service sends it: UTF-8 HTML.
+LoopbackServer::Response HtmlResponse(const QString& html);
+
 // Every page and picture of the blog, by address.
 QMap<QString, LoopbackServer::Response> SamplePages(const SampleBlog& blog,
                                                     const CategoryListings& listings = {});

@@ -28,13 +28,6 @@ QList<SampleArticle> Listing(const SampleBlog& blog, const CategoryListings& lis
     return given != listings.cend() ? *given : sample::CategoryListing(blog, category);
 }
 
-LoopbackServer::Response Html(const QString& text) {
-    LoopbackServer::Response response;
-    response.contentType = "text/html; charset=utf-8";
-    response.body = text.toUtf8();
-    return response;
-}
-
 } // namespace
 
 QString ListTwice(const SampleBlog& blog, CategoryListings& listings) {
@@ -73,12 +66,13 @@ QString ListInSecondCategory(const SampleBlog& blog, qsizetype index, CategoryLi
 void ServeGonePage(const SampleBlog& blog, const SampleArticle& article, LoopbackServer& server) {
     const QString column =
         QString::fromUtf8(kGoneColumn).replace(QStringLiteral("@UID@"), QString::number(blog.uid));
-    server.SetResponse(sample::ArticlePageAddress(article),
-                       Html(sample::RenderArticleFrame(blog, QStringLiteral("新浪博客"), column)));
+    server.SetResponse(
+        sample::ArticlePageAddress(article),
+        sample::HtmlResponse(sample::RenderArticleFrame(blog, QStringLiteral("新浪博客"), column)));
 }
 
 void ServeEmptyPage(const SampleArticle& article, LoopbackServer& server) {
-    server.SetResponse(sample::ArticlePageAddress(article), Html(QString()));
+    server.SetResponse(sample::ArticlePageAddress(article), sample::HtmlResponse(QString()));
 }
 
 } // namespace pellomar::test
