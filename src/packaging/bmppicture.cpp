@@ -101,11 +101,15 @@ QByteArray BmpAsPng(const QByteArray& bmp) {
             raw += bgr[0];
         }
     }
-    QByteArray header = BigEndian(quint32(width)) + BigEndian(quint32(height));
+    return RgbRowsAsPng(quint32(width), quint32(height), raw);
+}
+
+QByteArray RgbRowsAsPng(quint32 width, quint32 height, const QByteArray& rows) {
+    QByteArray header = BigEndian(width) + BigEndian(height);
     header += QByteArray("\x08\x02\x00\x00\x00", 5); // 8-bit RGB
     // qCompress puts the length before the zlib stream PNG wants.
     return QByteArray("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) +
-           Chunk("IDAT", qCompress(raw).mid(4)) + Chunk("IEND", {});
+           Chunk("IDAT", qCompress(rows).mid(4)) + Chunk("IEND", {});
 }
 
 } // namespace pellomar

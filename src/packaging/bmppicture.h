@@ -10,4 +10,8 @@ namespace pellomar {
 // else.
 QByteArray BmpAsPng(const QByteArray& bmp);
 
+// A PNG of 8-bit RGB pixels: `rows` holds height rows, each a filter byte of 0 and then
+// width pixels of red, green and blue.
+QByteArray RgbRowsAsPng(quint32 width, quint32 height, const QByteArray& rows);
+
 } // namespace pellomar

@@ -7,6 +7,7 @@
 #include "platform/textstream.h"
 
 #include <QDir>
+#include <QHash>
 #include <QStringList>
 
 namespace pellomar {
@@ -83,6 +84,20 @@ QString ProjectFileText(const QString& taskName, const ArticleTable& table) {
     return lines.join(kCrLf) + kCrLf;
 }
 
+QList<QList<int>> ContentsRows(const ArticleTable& table) {
+    const CategoryList& categories = table.Categories();
+    QHash<QString, int> slotOf;
+    for (int slot = 0; slot < categories.Size(); ++slot)
+        slotOf.insert(categories.names[slot], slot);
+    QList<QList<int>> rows(categories.Size());
+    for (int row = table.RowCount() - 2; row >= 1; --row) {
+        const auto slot = slotOf.constFind(table.Cell(row, ArticleTable::Category));
+        if (slot != slotOf.cend())
+            rows[*slot].append(row);
+    }
+    return rows;
+}
+
 QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
     ContentsWriter out(reader);
     out.Line(QStringLiteral(
@@ -90,7 +105,7 @@ QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
         "content=#kavroPellomar#><!-- Sitemap 1.0 --></HEAD><BODY><OBJECT type=#text/site "
         "properties#>    <param name=#ImageType# value=#Folder#></OBJECT><UL>"));
     const CategoryList& categories = table.Categories();
-    const int lastRow = table.RowCount() - 2;
+    const QList<QList<int>> rows = ContentsRows(table);
     for (int slot = 0; slot < categories.Size(); ++slot) {
         const QString& category = categories.names[slot];
         const QString cat = table.CategoryFileName(category);
@@ -99,9 +114,7 @@ QString ContentsFileText(const ArticleTable& table, ContentsFor reader) {
                  QString::number(categories.counts[slot]) + u")#> <param name=#Local# value=#" +
                  cat + u".htm#></OBJECT>");
         int k = 0;
-        for (int row = lastRow; row >= 1; --row) {
-            if (table.Cell(row, ArticleTable::Category) != category)
-                continue;
+        for (const int row : rows[slot]) {
             ++k;
             out.Line(
                 u"<UL><LI> <OBJECT type=#Text/sitemap#> <param name=#Name# value=#" +

@@ -6,6 +6,7 @@
 #include "platform/textstream.h"
 
 #include <QByteArray>
+#include <QList>
 #include <QString>
 
 namespace pellomar {
@@ -23,6 +24,11 @@ QString ProjectFileText(const QString& taskName, const ArticleTable& table);
 // copy uses "/" and writes a double quote or "#" inside a name as "&quot;", so that a title
 // cannot end its attribute early.
 enum class ContentsFor { Project, Compiler };
+
+// The rows of the contents file, which the CHM's topics, its search index and the EPUB's
+// chapters follow: for each category of the list in its order, its rows newest first.
+QList<QList<int>> ContentsRows(const ArticleTable& table);
+
 QString ContentsFileText(const ArticleTable& table, ContentsFor reader = ContentsFor::Project);
 
 // The two files in code page 936, as they are written.

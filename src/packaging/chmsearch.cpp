@@ -4,6 +4,7 @@
 #include "core/appstate.h"
 #include "core/articletable.h"
 #include "core/filenames.h"
+#include "packaging/chmproject.h"
 #include "packaging/chmsearchindex.h"
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
@@ -17,7 +18,7 @@ QCoro::Task<QByteArray> BuildSearchIndex(AppState& state) {
     const ArticleTable& table = state.table();
     const TaskPaths paths = state.Paths();
     const CategoryList& categories = table.Categories();
-    const int lastRow = table.RowCount() - 2;
+    const QList<QList<int>> rows = ContentsRows(table);
     const int articles = table.ArticleCount();
 
     QList<SearchTopic> topics;
@@ -26,9 +27,7 @@ QCoro::Task<QByteArray> BuildSearchIndex(AppState& state) {
     int done = 0;
     for (int slot = 0; slot < categories.Size(); ++slot) {
         const QString& category = categories.names[slot];
-        for (int row = lastRow; row >= 1; --row) {
-            if (table.Cell(row, ArticleTable::Category) != category)
-                continue;
+        for (const int row : rows[slot]) {
             SearchTopic entry;
             entry.topic = topic++;
             entry.titleWords = SearchWords(table.Cell(row, ArticleTable::Title));

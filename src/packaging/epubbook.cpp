@@ -4,6 +4,7 @@
 #include "core/articletable.h"
 #include "core/filenames.h"
 #include "packaging/bmppicture.h"
+#include "packaging/chmproject.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -85,11 +86,10 @@ EpubBook::EpubBook(const QString& title, const QString& blogAddress, const Artic
                             blogAddress + u'\n' + title)
             .toString(QUuid::WithoutBraces);
     const CategoryList& categories = table.Categories();
+    const QList<QList<int>> rows = ContentsRows(table);
     for (int slot = 0; slot < categories.Size(); ++slot) {
         EpubSection section{categories.names[slot], {}};
-        for (int row = table.RowCount() - 2; row >= 1; --row) {
-            if (table.Cell(row, ArticleTable::Category) != section.name)
-                continue;
+        for (const int row : rows[slot]) {
             const QString page =
                 paths.ArticleFile(section.name, table.Cell(row, ArticleTable::Link));
             if (page.isEmpty() || !QFileInfo(page).isFile())

@@ -3,12 +3,12 @@
 
 #include "core/appstate.h"
 #include "core/filenames.h"
+#include "packaging/bmppicture.h"
 #include "platform/textstream.h"
 
 #include <QDir>
 #include <QFile>
 #include <QRegularExpression>
-#include <QtEndian>
 #include <gtest/gtest.h>
 
 namespace pellomar::test {
@@ -23,27 +23,6 @@ struct Article {
 };
 
 const QString kCrLf = QStringLiteral("\r\n");
-
-quint32 Crc32(const QByteArray& data) {
-    quint32 crc = 0xFFFFFFFFu;
-    for (const char byte : data) {
-        crc ^= quint8(byte);
-        for (int bit = 0; bit < 8; ++bit)
-            crc = (crc >> 1) ^ (0xEDB88320u & (0u - (crc & 1u)));
-    }
-    return ~crc;
-}
-
-QByteArray BigEndian(quint32 value) {
-    QByteArray bytes(4, '\0');
-    qToBigEndian(value, bytes.data());
-    return bytes;
-}
-
-QByteArray Chunk(const char* type, const QByteArray& data) {
-    const QByteArray body = QByteArray(type) + data;
-    return BigEndian(quint32(data.size())) + body + BigEndian(Crc32(body));
-}
 
 void WriteFile(const QString& path, const QByteArray& bytes) {
     QFile file(path);
@@ -84,10 +63,7 @@ QByteArray SolidPng(int width, int height, quint32 rgb) {
             raw += char(colour);
         }
     }
-    QByteArray header = BigEndian(quint32(width)) + BigEndian(quint32(height));
-    header += QByteArray("\x08\x02\x00\x00\x00", 5);
-    return QByteArray("\x89PNG\r\n\x1a\n", 8) + Chunk("IHDR", header) +
-           Chunk("IDAT", qCompress(raw).mid(4)) + Chunk("IEND", {});
+    return RgbRowsAsPng(quint32(width), quint32(height), raw);
 }
 
 QStringList PageLinks(const QString& html) {
