@@ -17,19 +17,27 @@ struct GlobalOptions {
     bool quiet = false;
     bool help = false;
     bool version = false;
+    std::optional<int> pace;
+    bool originalPictures = false;
     const Command* command = nullptr;
     QStringList arguments;
 };
 
 QString GeneralHelp() {
     QString text = QStringLiteral(
-        "usage: pellomar-cli [--dir FOLDER] [--quiet] COMMAND [ARGUMENTS]\n"
+        "usage: pellomar-cli [--dir FOLDER] [--quiet] [--pace N] [--original-pictures]\n"
+        "                    COMMAND [ARGUMENTS]\n"
         "Backs up a blog into local pages, CHM or text, without a window.\n"
         "\n"
         "Options:\n"
         "  --dir FOLDER  the program folder, which holds the task folders, task files,\n"
         "                CHM files and the log (default: the window program's folder)\n"
         "  --quiet       no progress lines\n"
+        "  --pace N      list pages asked of a service per minute (default: what the\n"
+        "                service accepts, 24 for Sina; 0: no limit, at your own risk)\n"
+        "  --original-pictures\n"
+        "                pictures in the size they were uploaded in, where the service\n"
+        "                keeps it (Sina), else in the size the article shows\n"
         "  --help        this help; after a command's name, that command's help\n"
         "  --version     the program's version\n"
         "\n"
@@ -63,6 +71,18 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
             options.folder = arguments[++i];
         } else if (!optionsEnded && argument.startsWith(u"--dir=")) {
             options.folder = argument.mid(6);
+        } else if (!optionsEnded && (argument == u"--pace" || argument.startsWith(u"--pace="))) {
+            const bool separate = argument == u"--pace";
+            if (separate && i + 1 >= arguments.size())
+                return QStringLiteral("--pace needs a number");
+            const QString value = separate ? arguments[++i] : argument.mid(7);
+            bool ok = false;
+            const int pace = value.toInt(&ok);
+            if (!ok || pace < 0 || pace > 10'000)
+                return u"--pace needs a number from 0 to 10000, not " + value;
+            options.pace = pace;
+        } else if (!optionsEnded && argument == u"--original-pictures") {
+            options.originalPictures = true;
         } else if (!optionsEnded && (argument == u"--quiet" || argument == u"-q")) {
             options.quiet = true;
         } else if (!optionsEnded && (argument == u"--help" || argument == u"-h")) {
@@ -118,7 +138,8 @@ QCoro::Task<int> Run(QStringList arguments, Console& console) {
         co_return kBadUsage;
     }
 
-    Context context{ResolveProgramFolder(options.folder), console};
+    Context context{ResolveProgramFolder(options.folder), console, options.pace,
+                    options.originalPictures};
     if (!QFileInfo(context.programFolder).isDir()) {
         console.Error(u"pellomar-cli: cannot use the folder " + context.programFolder);
         co_return kBadUsage;

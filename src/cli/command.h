@@ -21,6 +21,9 @@ enum ExitStatus { kDone = 0, kNothingDone = 1, kBadUsage = 2 };
 struct Context {
     QString programFolder;
     Console& console;
+    // List pages per minute asked of a service, where the user chose.
+    std::optional<int> pace;
+    bool originalPictures = false;
 };
 
 struct Command {

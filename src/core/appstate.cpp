@@ -27,6 +27,7 @@ AppState::AppState(const QString& programFolder, QObject* parent)
     m_timer2.setInterval(100);
     connect(&m_timer1, &QTimer::timeout, this, &AppState::OnTimer1);
     connect(&m_timer2, &QTimer::timeout, this, &AppState::OnTimer2);
+    connect(&m_network.pacer(), &Pacer::pauseChanged, this, &AppState::ShowCaption);
 }
 
 AppState::~AppState() = default;
@@ -97,10 +98,20 @@ HttpClient* AppState::fetchPool(int slot) const {
 }
 
 void AppState::SetCaption(const QString& text) {
-    if (text == m_caption)
-        return;
     m_caption = text;
-    emit captionChanged(text);
+    ShowCaption();
+}
+
+// While a service keeps us waiting, that is what the caption says: the progress it would
+// show stands still meanwhile.
+void AppState::ShowCaption() {
+    QString shown = m_caption;
+    if (const std::optional<Pacer::Pause> pause = m_network.pacer().CurrentPause())
+        shown = pause->label + QStringLiteral("限制了访问频率，%1秒后继续").arg(pause->secondsLeft);
+    if (shown == m_shown)
+        return;
+    m_shown = shown;
+    emit captionChanged(shown);
 }
 
 void AppState::SetButtons(const ButtonStates& states) {
@@ -131,6 +142,8 @@ int AppState::PerPage() const {
 void AppState::OnTimer1() {
     for (int i = 0; i <= 9; ++i)
         ++slotAge[i];
+    if (m_network.pacer().CurrentPause())
+        ShowCaption();
     emit timer1Step();
     EventPulse::Instance().Fire();
 }

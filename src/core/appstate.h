@@ -69,6 +69,8 @@ class AppState : public QObject {
     QString taskName;
     QString blogAddress;
     bool savePictures = false;
+    // Pictures in the size they were uploaded in, where the service keeps it.
+    bool originalPictures = false;
 
     // Flags and counters shared between timers and waits.
     bool browserLoaded = false;
@@ -77,6 +79,11 @@ class AppState : public QObject {
     std::array<quint8, 11> slotSpinner{};
     // Attempts per row of the current download.
     QHash<int, int> attemptRecord;
+    // Why a row of the current download failed, or how its page was saved, when the mark
+    // alone does not say.
+    QHash<int, QString> rowNotes;
+    // The current download replaced titles the list had cut.
+    bool titlesChanged = false;
     // The article links discovery has added in this run.
     QSet<QString> seenLinks;
     // Counts discovery runs: a run started while another waits makes the older one stop.
@@ -103,8 +110,8 @@ class AppState : public QObject {
     // a browser is plugged in.
     QString BrowserProblem() const;
 
-    // The status caption (Label2).
-    QString Caption() const { return m_caption; }
+    // The status caption (Label2): the operation's, or the pause a service asked for.
+    QString Caption() const { return m_shown; }
     void SetCaption(const QString& text);
 
     void SetButtons(const ButtonStates& states);
@@ -140,6 +147,7 @@ class AppState : public QObject {
 
   private:
     QCoro::Task<> StartBrowser();
+    void ShowCaption();
     void OnTimer1();
     void OnTimer2();
 
@@ -152,12 +160,16 @@ class AppState : public QObject {
     bool m_browserLoadOk = false;
     QString m_browserProblem;
     QString m_caption;
+    QString m_shown;
     ButtonStates m_buttons{};
     std::array<QString, kSlots> m_indicators;
     QString m_perPageText = QStringLiteral("20");
     QTimer m_timer1;
     QTimer m_timer2;
 };
+
+// After a service's label: the run stopped waiting for it, having paused too long in all.
+inline const QString kGaveUpWaiting = QStringLiteral("限制访问太久，已放弃等待；");
 
 // The start-up help lines, in order.
 QStringList HelpLines();

@@ -51,10 +51,18 @@ QString ArticleTable::Cell(int row, int column) const {
 }
 
 void ArticleTable::SetMark(int row, const QString& mark) {
+    SetCell(row, Mark, mark);
+}
+
+void ArticleTable::SetTitle(int row, const QString& title) {
+    SetCell(row, Title, title);
+}
+
+void ArticleTable::SetCell(int row, Column column, const QString& text) {
     if (row < 1 || row > ArticleCount())
         return;
-    m_rows[row - 1][Mark] = mark;
-    const QModelIndex cell = index(row - 1, Mark);
+    m_rows[row - 1][column] = text;
+    const QModelIndex cell = index(row - 1, column);
     emit dataChanged(cell, cell, {Qt::DisplayRole});
 }
 

@@ -41,6 +41,7 @@ class ArticleTable : public QAbstractTableModel {
     // Row 0 gives the header texts; rows outside 1..n give the empty text.
     QString Cell(int row, int column) const;
     void SetMark(int row, const QString& mark);
+    void SetTitle(int row, const QString& title);
     const CategoryList& Categories() const { return m_categories; }
     // The name the category's folder and files are made from (CategoryFileNames).
     QString CategoryFileName(const QString& category) const;
@@ -65,6 +66,8 @@ class ArticleTable : public QAbstractTableModel {
     void topRowChanged(int row);
 
   private:
+    void SetCell(int row, Column column, const QString& text);
+
     std::vector<std::array<QString, kColumns>> m_rows;
     CategoryList m_categories;
     qint16 m_uncategorised = 0;

@@ -4,7 +4,13 @@
 #include "core/appstate.h"
 #include "platform/eventloop.h"
 #include "platform/httpclient.h"
+#include "platform/textstream.h"
 #include "services/listreader.h"
+#include "services/service.h"
+
+#include <QUrl>
+#include <functional>
+#include <optional>
 
 #include <exception>
 
@@ -23,6 +29,41 @@ Outcome EndWithFailure(AppState& state, const QString& reason) {
     Outcome outcome = Outcome::Failure(line);
     outcome.articles = state.table().ArticleCount();
     return outcome;
+}
+
+// A list page is asked this many times before it is named as unread.
+constexpr int kListPageAttempts = 3;
+
+// Asks for a list page until it answers with a page that is neither an error nor a wall;
+// a wall that asks us to slow down pauses the service first. Returns the body, or nothing
+// when every attempt failed or the run was superseded meanwhile.
+QCoro::Task<std::optional<QByteArray>> FetchListPage(AppState& state, HttpClient& client,
+                                                     const QString& address,
+                                                     const std::function<bool()>& superseded) {
+    for (int attempt = 1; attempt <= kListPageAttempts; ++attempt) {
+        client.Open(kGet, address, false);
+        client.Send();
+        co_await client.Completion();
+        co_await YieldOnce{};
+        if (superseded())
+            co_return std::nullopt;
+        // An answer of 4xx will not change by asking again.
+        if (!IsSuccessStatus(client.Status())) {
+            if (client.Status() >= 400 && client.Status() < 500)
+                break;
+            continue;
+        }
+        const QByteArray body = client.ResponseBody();
+        const Service* service = FindService(state.serviceKind);
+        const PageWall* wall =
+            service ? FindWall(state.serviceKind, DecodeBytes(body, service->profile.Charset))
+                    : nullptr;
+        if (!wall)
+            co_return body;
+        if (wall->slowDown)
+            state.network().pacer().SlowDown(QUrl(address));
+    }
+    co_return std::nullopt;
 }
 
 Outcome Superseded() {
@@ -47,19 +88,16 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     state.SetCaption(QStringLiteral("正在查找文章.."));
     state.SetButtons(buttons::kDiscovering);
 
+    state.network().pacer().BeginRun();
     HttpClient client(state.network());
-    client.Open(kGet, htp, true);
-    client.Send();
-    while (client.ReadyState() != HttpClient::Complete) {
-        co_await EventPulse::Instance().Next();
-        if (superseded())
-            co_return Superseded();
-    }
+    const std::optional<QByteArray> first = co_await FetchListPage(state, client, htp, superseded);
+    if (superseded())
+        co_return Superseded();
 
     const std::unique_ptr<ListReader> reader = MakeListReader(blg);
     if (reader) {
         try {
-            reader->ReadFirstPage(state, client.ResponseBody());
+            reader->ReadFirstPage(state, first.value_or(QByteArray()));
         } catch (const std::exception& error) {
             co_return EndWithFailure(state, Reason(error));
         }
@@ -73,20 +111,27 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
 
     state.seenLinks.clear();
     state.SetCaption(QStringLiteral("正在寻找文章...."));
-    // Lines added from here on (refused rows) are not pages to visit.
+    // Lines added from here on (refused rows, unread pages) are not pages to visit.
     const int pages = state.statusLog().Count();
+    QStringList unread;
     for (int i = 0; i < pages; ++i) {
         state.statusLog().Select(i);
         QByteArray body;
         if (reader->FetchesPages()) {
             state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(i + 1).arg(pages));
-            client.Open(kGet, state.statusLog().Line(i), false);
-            client.Send();
-            co_await client.Completion();
-            co_await YieldOnce{};
+            const QString address = state.statusLog().Line(i);
+            std::optional<QByteArray> page =
+                co_await FetchListPage(state, client, address, superseded);
             if (superseded())
                 co_return Superseded();
-            body = client.ResponseBody();
+            if (!page) {
+                // Its articles would be missing, or filed under the wrong category.
+                const QString line = kListPageUnread + address;
+                unread.append(line);
+                state.statusLog().Add(line);
+                continue;
+            }
+            body = std::move(*page);
         }
         try {
             co_await reader->ReadListPage(state, std::move(body));
@@ -99,13 +144,20 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
             co_return Superseded();
     }
 
-    state.SetCaption(QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务"));
     state.SetButtons(buttons::kDiscovered);
     Outcome outcome;
     outcome.articles = state.table().ArticleCount();
-    outcome.ok = outcome.articles > 0;
-    if (!outcome.ok)
+    outcome.ok = outcome.articles > 0 && unread.isEmpty();
+    if (outcome.articles == 0)
         outcome.problem = kNoArticlesFound;
+    else if (!unread.isEmpty())
+        outcome.problem =
+            QStringLiteral("有%1个列表页没能读取，找到的文章可能不全").arg(unread.size());
+    if (const std::optional<QString> label = state.network().pacer().GivenUpLabel())
+        outcome.problem = *label + kGaveUpWaiting + outcome.problem;
+    state.SetCaption(outcome.ok || outcome.articles == 0
+                         ? QStringLiteral("文章寻找完成，按“下载”开始下载，或者保存本次任务")
+                         : outcome.problem);
     // Lines after the queued pages: rows the table refused.
     outcome.notes = state.statusLog().Lines().mid(pages);
     co_return outcome;

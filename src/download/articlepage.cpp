@@ -11,6 +11,7 @@
 #include "platform/textstream.h"
 
 #include <QFileInfo>
+#include <QUrl>
 
 namespace pellomar {
 
@@ -53,7 +54,42 @@ QString GonePlaceholder(ServiceKind kind, const QString& taskName, const QString
            signature;
 }
 
-WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bool errorAnswer) {
+namespace {
+
+// Today's list pages leave titles empty or cut; the page's own heading gives them whole.
+void TakeFullTitle(AppState& state, const Service* service, const QString& page, int row) {
+    ArticleTable& table = state.table();
+    if (!service || !service->pageTitle || !IsCutTitle(table.Cell(row, ArticleTable::Title)))
+        return;
+    const QString heading = SafeFileName(DecodeCharRefs(service->pageTitle(page)));
+    if (heading.isEmpty() || heading == table.Cell(row, ArticleTable::Title))
+        return;
+    table.SetTitle(row, heading);
+    state.titlesChanged = true;
+}
+
+// A wall instead of the article: nothing is written and the row fails, named with the
+// reason, so the next run asks again. A wall that asks us to slow down pauses the service
+// and the row is asked once more first.
+void MeetWall(AppState& state, const PageWall& wall, int row, bool onDisk) {
+    ArticleTable& table = state.table();
+    const bool seenBefore = state.rowNotes.value(row) == wall.reason;
+    state.rowNotes[row] = wall.reason;
+    if (wall.slowDown && !seenBefore) {
+        state.network().pacer().SlowDown(QUrl(ArticleAddress(state, row)));
+        table.SetMark(row, QString());
+        return;
+    }
+    // A page an earlier run saved stands.
+    if (onDisk)
+        state.rowNotes.remove(row);
+    table.SetMark(row, onDisk ? kMarkDone : kMarkFailed);
+}
+
+} // namespace
+
+WriteResult ProcessArticlePage(AppState& state, const QString& servedPage, int row,
+                               bool errorAnswer) {
     ArticleTable& table = state.table();
     const QString category = table.Cell(row, ArticleTable::Category);
     const QString link = table.Cell(row, ArticleTable::Link);
@@ -71,11 +107,23 @@ WriteResult ProcessArticlePage(AppState& state, const QString& page, int row, bo
         table.SetMark(row, kMarkFailed);
         return {};
     }
+
+    const Service* service = FindService(state.serviceKind);
+    const SiteProfile* profile = service ? &service->profile : nullptr;
+    const QString page = SameAddresses(state.serviceKind, servedPage);
+    if (!errorAnswer) {
+        if (const PageWall* wall = FindWall(state.serviceKind, page)) {
+            MeetWall(state, *wall, row, IsOnDisk(file));
+            return {};
+        }
+        TakeFullTitle(state, service, page, row);
+    }
     if (WriteResult made = MakeFolder(folder); !made)
         return made;
 
-    const SiteProfile* profile = Profile(state.serviceKind);
     QString body = errorAnswer ? QString() : CutBody(profile, page);
+    if (!errorAnswer && profile && page.indexOf(profile->BodyEnd) <= 0 && !page.trimmed().isEmpty())
+        state.rowNotes[row] = kSavedWholeNote;
     body.replace(QStringLiteral("<param VALUE=\"\" />"), QStringLiteral("<已替代>"));
     if (state.savePictures) {
         const int queued = state.statusLog().Count();

@@ -19,8 +19,14 @@ class AppState;
 // gives no body, but its text is still searched for the service's gone-page markers. An
 // empty result never replaces a file already there. Fails with the path and the reason
 // when the folder or the file cannot be written.
-WriteResult ProcessArticlePage(AppState& state, const QString& page, int row,
+// The service's own addresses are read in every form it writes them; a page that is a
+// wall (login, a check for people) is not the article (see MeetWall); a cut title is
+// replaced by the page's heading; a page saved whole for want of body markers is noted.
+WriteResult ProcessArticlePage(AppState& state, const QString& servedPage, int row,
                                bool errorAnswer = false);
+
+// Notes a row of the current run whose page had no body markers and was saved whole.
+inline const QString kSavedWholeNote = QStringLiteral("没有找到正文标记，整页保存：");
 
 // The page written for an article that is gone: a note, a link to the article's address at
 // the service, and a signature.

@@ -3,6 +3,7 @@
 
 #include "core/appstate.h"
 #include "core/filenames.h"
+#include "core/taskfile.h"
 #include "download/articlepage.h"
 #include "download/downloadlog.h"
 #include "download/downloadsteps.h"
@@ -56,6 +57,9 @@ QString PageText(const HttpClient& client, ServiceKind kind) {
 
 void ResetRun(AppState& state) {
     state.slotAge.fill(0);
+    state.rowNotes.clear();
+    state.titlesChanged = false;
+    state.network().pacer().BeginRun();
     state.statusLog().Clear();
     if (state.pictureQueue)
         state.pictureQueue->Reset();
@@ -73,12 +77,17 @@ Outcome Counted(AppState& state, Outcome outcome) {
     outcome.articlesSaved = 0;
     outcome.notes.clear();
     for (int row = 1; row <= table.ArticleCount(); ++row) {
-        if (table.Cell(row, ArticleTable::Mark) == kMarkDone)
+        const QString mark = table.Cell(row, ArticleTable::Mark);
+        QString note = state.rowNotes.value(row);
+        if (mark == kMarkDone)
             ++outcome.articlesSaved;
-        else if (table.Cell(row, ArticleTable::Mark) == kMarkFailed)
-            outcome.notes.append(u"文章下载失败：" + QString::number(row) + u' ' +
-                                 table.Cell(row, ArticleTable::Title) + u' ' +
-                                 ArticleAddress(state, row));
+        if (mark == kMarkFailed && (note.isEmpty() || note == kSavedWholeNote))
+            note = QStringLiteral("文章下载失败：");
+        else if (mark != kMarkFailed && note != kSavedWholeNote)
+            continue;
+        outcome.notes.append(note + QString::number(row) + u' ' +
+                             table.Cell(row, ArticleTable::Title) + u' ' +
+                             ArticleAddress(state, row));
     }
     outcome.articlesFailed = outcome.articles - outcome.articlesSaved;
     if (state.pictureQueue) {
@@ -213,6 +222,9 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
                 if (table.Cell(row, ArticleTable::Mark).isEmpty())
                     scanFrom = std::min(scanFrom, row);
                 handOut = true;
+            } else if (client.Held()) {
+                // Waiting for its turn at the service is no stall.
+                state.slotAge[s] = 0;
             } else if (state.slotAge[s] >= kStallSeconds) {
                 state.slotAge[s] = 0;
                 const int row = articleSlots.rows[s];
@@ -286,11 +298,17 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     outcome = Counted(state, outcome);
     // A picture the server would not give does not fail the run, but it is reported.
     outcome.ok = outcome.articlesFailed == 0;
+    // The task file keeps the full titles for the next run and the packers.
+    if (state.titlesChanged)
+        if (const Outcome saved = ExportTask(state); !saved)
+            outcome.notes.append(saved.problem);
     state.SetButtons(buttons::kDownloaded);
     if (outcome.ok && outcome.picturesFailed == 0) {
         state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
     } else {
         outcome.problem = Summary(outcome);
+        if (const std::optional<QString> label = state.network().pacer().GivenUpLabel())
+            outcome.problem = *label + kGaveUpWaiting + outcome.problem;
         state.SetCaption(outcome.problem);
         for (const QString& note : std::as_const(outcome.notes))
             state.statusLog().Add(note);

@@ -3,6 +3,8 @@
 // the driver share.
 #pragma once
 
+#include "platform/httpclient.h"
+
 #include <QString>
 #include <qcoro/qcorotask.h>
 
@@ -28,10 +30,5 @@ QCoro::Task<int> NextPendingArticle(AppState& state, int from = 1);
 // A page or picture file with something in it: an empty file is what a full disk left in
 // an earlier run, and stands for nothing.
 bool IsOnDisk(const QString& path);
-
-// A 2xx status: anything else (0 for a network failure) carries no usable body.
-inline bool IsSuccessStatus(int status) {
-    return status >= 200 && status < 300;
-}
 
 } // namespace pellomar

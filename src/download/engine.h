@@ -5,12 +5,15 @@
 
 #include "core/appstate.h"
 #include "download/picturequeue.h"
+#include "services/service.h"
 
 namespace pellomar {
 
 class Engine {
   public:
-    explicit Engine(const QString& programFolder) : m_state(programFolder), m_pictures(m_state) {}
+    explicit Engine(const QString& programFolder) : m_state(programFolder), m_pictures(m_state) {
+        AddServicePace(m_state.network().pacer());
+    }
 
     AppState& state() { return m_state; }
     PictureQueue& pictures() { return m_pictures; }

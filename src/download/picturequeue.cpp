@@ -8,6 +8,7 @@
 #include "download/pictures.h"
 #include "platform/httpclient.h"
 #include "platform/textstream.h"
+#include "services/service.h"
 
 namespace pellomar {
 
@@ -16,7 +17,35 @@ namespace {
 // A body of 0 to 3 bytes counts as empty.
 constexpr qsizetype kMinPictureBytes = 4;
 
+bool IsText(const HttpClient& client) {
+    return client.ContentType().startsWith("text/");
+}
+
+bool IsPicture(const HttpClient& client) {
+    return IsSuccessStatus(client.Status()) && client.ResponseBody().size() >= kMinPictureBytes &&
+           !IsText(client);
+}
+
 } // namespace
+
+bool PictureQueue::Ask(HttpClient& client, const QString& entry, bool original) const {
+    const qsizetype split = entry.indexOf(u"\r\n");
+    const int row = entry.left(split).toInt();
+    const QString listed = entry.mid(split + 2);
+    const Service* service = FindService(m_state.serviceKind);
+    const QString full = original && service && service->originalPicture
+                             ? service->originalPicture(listed)
+                             : QString();
+    client.Open(QStringLiteral("GET"), full.isEmpty() ? listed : full, true);
+    // Picture hosts refuse requests that do not come from the service's own pages.
+    const QByteArray referer = service && !service->pictureReferer.isEmpty()
+                                   ? service->pictureReferer
+                                   : ArticleAddress(m_state, row).toUtf8();
+    if (!referer.isEmpty())
+        client.SetHeader("Referer", referer);
+    client.Send();
+    return !full.isEmpty();
+}
 
 PictureQueue::PictureQueue(AppState& state, QObject* parent) : QObject(parent), m_state(state) {
     connect(&m_state, &AppState::timer2Step, this, &PictureQueue::Step);
@@ -65,6 +94,18 @@ void PictureQueue::Step() {
             slot.entry.clear();
         }
 
+        // Waiting for its turn at the service uses up none of its time.
+        if (client->Held())
+            slot.ticks = 0;
+
+        if (!slot.entry.isEmpty() && client->ReadyState() == HttpClient::Complete &&
+            slot.original && !IsPicture(*client)) {
+            // No full-size picture: the size the page shows will do.
+            slot.original = false;
+            slot.ticks = 0;
+            Ask(*client, slot.entry, false);
+        }
+
         if (!slot.entry.isEmpty() && client->ReadyState() == HttpClient::Complete) {
             slot.ticks = 0;
             const QByteArray body = client->ResponseBody();
@@ -77,6 +118,10 @@ void PictureQueue::Step() {
                     u" 到本地:" + path);
             } else if (body.size() < kMinPictureBytes) {
                 log(u"下载失败！长度为0 " + entryText() + u" 到本地:" + path);
+            } else if (IsText(*client)) {
+                // A host that refuses us answers with a page in the picture's place.
+                log(u"下载失败！不是图片(" + QString::fromLatin1(client->ContentType()) + u") " +
+                    entryText() + u" 到本地:" + path);
             } else if (path.isEmpty()) {
                 log(u"下载失败！无法写入 " + entryText() + u" 到本地:" + path);
             } else if (WriteResult written = WriteFileAtomically(path, body); !written) {
@@ -98,8 +143,7 @@ void PictureQueue::Step() {
         if (slot.entry.isEmpty() && frontIsPicture()) {
             slot.entry = queue.TakeFirst();
             slot.ticks = 0;
-            client->Open(QStringLiteral("GET"), address(), true);
-            client->Send();
+            slot.original = Ask(*client, slot.entry, m_state.originalPictures);
         }
     }
 }

@@ -11,6 +11,7 @@
 namespace pellomar {
 
 class AppState;
+class HttpClient;
 
 class PictureQueue : public QObject {
     Q_OBJECT
@@ -37,7 +38,11 @@ class PictureQueue : public QObject {
     struct Slot {
         QString entry;
         int ticks = 0;
+        // Asking for the full-size picture; the listed size follows if there is none.
+        bool original = false;
     };
+    // Sends the entry's request; true when it asks for the full-size picture.
+    bool Ask(HttpClient& client, const QString& entry, bool original) const;
     AppState& m_state;
     std::array<Slot, 5> m_slots;
     int m_saved = 0;

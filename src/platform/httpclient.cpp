@@ -28,30 +28,60 @@ void HttpClient::Open(const QString& method, const QString& address, bool /*asyn
     Drop();
     m_method = method.toUpper();
     m_address = address;
+    m_headers.clear();
+    m_contentType.clear();
     m_body.clear();
     m_status = 0;
     m_state = Opened;
+}
+
+void HttpClient::SetHeader(const QByteArray& name, const QByteArray& value) {
+    m_headers.append({name, value});
+}
+
+// Completes from the event loop with no answer, like a request that failed on the network.
+void HttpClient::FailSoon() {
+    m_state = Sent;
+    m_status = 0;
+    const quint64 generation = m_generation;
+    QMetaObject::invokeMethod(
+        this,
+        [this, generation] {
+            if (generation == m_generation && m_state == Sent)
+                Finish(nullptr);
+        },
+        Qt::QueuedConnection);
 }
 
 void HttpClient::Send() {
     if (m_state != Opened)
         return;
     const QUrl url(m_address, QUrl::TolerantMode);
-    if (!IsWebAddress(m_address)) {
-        // Nothing to ask, or nothing to ask of the web (file:, data:, ...): complete at once
-        // with an empty body, like a failed request.
-        m_state = Sent;
-        const quint64 generation = m_generation;
-        QMetaObject::invokeMethod(
-            this,
-            [this, generation] {
-                if (generation == m_generation && m_state == Sent)
-                    Finish(nullptr);
-            },
-            Qt::QueuedConnection);
+    // Nothing to ask, or nothing to ask of the web (file:, data:, ...), or a service that
+    // kept us waiting too long this run.
+    if (!IsWebAddress(m_address) || m_network.pacer().GivenUp(url)) {
+        FailSoon();
+        return;
+    }
+    m_state = Sent;
+    const quint64 generation = m_generation;
+    m_ticket = m_network.pacer().Admit(url, [this, generation] {
+        if (generation != m_generation)
+            return;
+        m_ticket = 0;
+        Transfer();
+    });
+}
+
+void HttpClient::Transfer() {
+    const QUrl url(m_address, QUrl::TolerantMode);
+    if (m_network.pacer().GivenUp(url)) {
+        FailSoon();
         return;
     }
     QNetworkRequest request = m_network.MakeRequest(url);
+    for (const auto& [name, value] : std::as_const(m_headers))
+        request.setRawHeader(name, value);
     // The update check posts nothing; naming the type keeps Qt from warning about it.
     if (m_method == u"POST")
         request.setHeader(QNetworkRequest::ContentTypeHeader,
@@ -59,7 +89,6 @@ void HttpClient::Send() {
     QNetworkReply* reply = m_method == u"POST" ? m_network.manager().post(request, QByteArray())
                                                : m_network.manager().get(request);
     m_reply = reply;
-    m_state = Sent;
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (reply != m_reply)
             return;
@@ -105,6 +134,23 @@ bool CutShort(const QNetworkReply& reply, qsizetype received) {
 void HttpClient::Finish(QNetworkReply* reply) {
     if (reply) {
         m_status = reply->attribute(QNetworkRequest::HttpStatusCodeAttribute).toInt();
+        const QUrl url(m_address, QUrl::TolerantMode);
+        if (IsSlowDownStatus(m_status)) {
+            // Not a failure: the service wants us slower. Asked again once it lets us,
+            // unless it kept us waiting too long.
+            m_reply = nullptr;
+            m_body.clear();
+            m_network.pacer().SlowDown(url);
+            m_state = Opened;
+            Send();
+            return;
+        }
+        m_contentType = reply->header(QNetworkRequest::ContentTypeHeader)
+                            .toByteArray()
+                            .split(';')
+                            .value(0)
+                            .trimmed()
+                            .toLower();
         if (reply->isOpen())
             m_body += reply->readAll();
         if (TransferBroke(reply->error(), m_status) || CutShort(*reply, m_body.size())) {
@@ -136,6 +182,8 @@ void HttpClient::abort() {
 
 void HttpClient::Drop() {
     ++m_generation;
+    m_network.pacer().Cancel(m_ticket);
+    m_ticket = 0;
     if (m_reply) {
         QNetworkReply* reply = m_reply;
         m_reply = nullptr;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <QByteArray>
+#include <QList>
 #include <QObject>
 #include <QPointer>
 #include <QString>
@@ -21,6 +22,11 @@ class Network;
 // An http or https address with a host: the only kind the client asks for.
 bool IsWebAddress(const QString& address);
 
+// A 2xx status: anything else (0 for a network failure) carries no usable body.
+inline bool IsSuccessStatus(int status) {
+    return status >= 200 && status < 300;
+}
+
 class HttpClient : public QObject {
     Q_OBJECT
   public:
@@ -32,7 +38,13 @@ class HttpClient : public QObject {
     void Open(const QString& method, const QString& address, bool async);
     // Asynchronous: returns at once. Not asynchronous: the caller co_awaits Completion().
     void Send();
+    // Sent with the next Send (cleared by Open): a Referer, for instance.
+    void SetHeader(const QByteArray& name, const QByteArray& value);
     int ReadyState() const { return m_state; }
+    // Sent, but waiting for its turn at the service (see pacer.h): no time runs out for it.
+    bool Held() const { return m_ticket != 0; }
+    // The Content-Type of the completed response, without parameters, in lower case.
+    QByteArray ContentType() const { return m_contentType; }
     QByteArray ResponseBody() const { return m_body; }
     QString responsetext() const;
     // The HTTP status of the completed response; 0 when the request failed on the network
@@ -50,7 +62,14 @@ class HttpClient : public QObject {
     // Resumes once the request is complete (at once if it already is).
     CompletionAwaiter Completion() { return CompletionAwaiter{*this}; }
 
+    // Answers that mean "ask again more slowly" rather than "failed".
+    static bool IsSlowDownStatus(int status) {
+        return status == 418 || status == 429 || status == 503;
+    }
+
   private:
+    void Transfer();
+    void FailSoon();
     void Finish(QNetworkReply* reply);
     void Drop();
 
@@ -61,6 +80,9 @@ class HttpClient : public QObject {
     int m_state = Idle;
     int m_status = 0;
     quint64 m_generation = 0;
+    quint64 m_ticket = 0;
+    QList<std::pair<QByteArray, QByteArray>> m_headers;
+    QByteArray m_contentType;
     QByteArray m_body;
     std::vector<std::coroutine_handle<>> m_waiters;
 };

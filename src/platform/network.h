@@ -7,6 +7,8 @@
 #include <QNetworkProxy>
 #include <QObject>
 
+#include "platform/pacer.h"
+
 namespace pellomar {
 
 class Network : public QObject {
@@ -18,6 +20,8 @@ class Network : public QObject {
     explicit Network(QObject* parent = nullptr);
 
     QNetworkAccessManager& manager() { return m_manager; }
+    // Every request waits its turn here (see pacer.h).
+    Pacer& pacer() { return m_pacer; }
     QNetworkRequest MakeRequest(const QUrl& url) const;
 
     // The time a transfer may stall before it is given up; tests shorten it.
@@ -32,6 +36,7 @@ class Network : public QObject {
 
   private:
     QNetworkAccessManager m_manager;
+    Pacer m_pacer;
     int m_transferTimeoutMs = kTransferTimeoutMs;
 };
 

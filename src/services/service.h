@@ -5,7 +5,10 @@
 #pragma once
 
 #include "core/servicekind.h"
+#include "platform/pacer.h"
 
+#include <QByteArray>
+#include <QList>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -36,6 +39,23 @@ struct SiteProfile {
     std::optional<QString> ListBusyMarker;
 };
 
+// How a list shows a title it cut. Such a title, or an empty one, is replaced by the one
+// the article's page shows when it is downloaded.
+inline const QString kCutTitleMark = QStringLiteral("…");
+inline bool IsCutTitle(const QString& title) {
+    return title.isEmpty() || title.endsWith(kCutTitleMark);
+}
+
+// A page the service serves instead of the article or list: a login wall, a check that the
+// reader is a person. Recognised only on pages without the body markers.
+struct PageWall {
+    QString text;
+    // Begins the line that names the row ("需要登录才能看：").
+    QString reason;
+    // The service asks us to slow down: the page is asked again after a pause.
+    bool slowDown = false;
+};
+
 struct Service {
     // The command line's name for it ("sina").
     QString cliName;
@@ -60,6 +80,20 @@ struct Service {
     // How the placeholder page of a gone article is signed.
     QString goneSignature;
 
+    // Rewrites the https:// and protocol-relative forms of the service's own addresses to
+    // the http:// form the markers and file names are made of; nullptr: none.
+    QString (*sameAddresses)(QString text) = nullptr;
+    // The article's own title as its page shows it (undecoded), empty when not found;
+    // nullptr: the list's title stands.
+    QString (*pageTitle)(const QString& page) = nullptr;
+    QList<PageWall> walls;
+    // How fast its hosts may be asked (see pacer.h).
+    QList<PaceRule> pace;
+    // The Referer its picture hosts want; empty: the article's own address.
+    QByteArray pictureReferer;
+    // The full-size address of a picture; empty where there is none. nullptr: none ever.
+    QString (*originalPicture)(const QString& address) = nullptr;
+
     // A fresh list reader for one discovery run; nullptr: none for this service.
     std::unique_ptr<ListReader> (*makeReader)() = nullptr;
     // The list is built by page scripts and read through the embedded browser, which the
@@ -69,6 +103,15 @@ struct Service {
 
 // The picture rule of services whose pages show their pictures as plain <img> tags.
 QString PicturesAsTheyStand(QString body);
+
+// The wall the page is, if it lacks the body markers and the service knows it.
+const PageWall* FindWall(ServiceKind kind, const QString& page);
+
+// The service's own addresses in the page in their http:// form.
+QString SameAddresses(ServiceKind kind, QString page);
+
+// Every service's pace, for the process's one pacer.
+void AddServicePace(Pacer& pacer);
 
 // The service of a number; nullptr for a number that names none.
 const Service* FindService(ServiceKind kind);

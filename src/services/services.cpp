@@ -43,6 +43,27 @@ QString ArticleAddress(const AppState& state, int row) {
                           state.table().Cell(row, ArticleTable::Link));
 }
 
+const PageWall* FindWall(ServiceKind kind, const QString& page) {
+    const Service* service = FindService(kind);
+    if (!service || page.indexOf(service->profile.BodyEnd) > 0)
+        return nullptr;
+    for (const PageWall& wall : service->walls)
+        if (page.contains(wall.text))
+            return &wall;
+    return nullptr;
+}
+
+QString SameAddresses(ServiceKind kind, QString page) {
+    const Service* service = FindService(kind);
+    return service && service->sameAddresses ? service->sameAddresses(std::move(page)) : page;
+}
+
+void AddServicePace(Pacer& pacer) {
+    for (ServiceKind kind = 0; kind < kServiceCount; ++kind)
+        for (const PaceRule& rule : FindService(kind)->pace)
+            pacer.AddRule(rule);
+}
+
 QString PicturesAsTheyStand(QString body) {
     return body;
 }

@@ -92,9 +92,26 @@ QStringList Pieces(const QString& matches) {
     return matches.split(QStringLiteral("\r\n"));
 }
 
+// Today's lists leave the title attribute empty and show the title, cut to its first
+// characters and an ellipsis, as the link's text; the article's page gives it whole when
+// it is downloaded. Without any text, the link stands in, marked as cut.
+QString ListedTitle(const QString& attribute, const QString& entry, const QString& end,
+                    const QString& link) {
+    if (!attribute.isEmpty())
+        return attribute;
+    const qsizetype open = entry.indexOf(QStringLiteral(".html\">"));
+    const qsizetype close = open < 0 ? -1 : entry.indexOf(end, open);
+    const QString text = close < 0 ? QString() : entry.mid(open + 7, close - open - 7).trimmed();
+    if (!text.isEmpty())
+        return text;
+    return QString(link).remove(QStringLiteral(".html")) + kCutTitleMark;
+}
+
 void ReadFavouritesPage(AppState& state, const QString& text) {
     const QStringList titles =
         Pieces(MatchAll(Quoted(QStringLiteral("class=#text#><a title=#.*# target=#_blank")), text));
+    const QStringList entries =
+        Pieces(MatchAll(Quoted(QStringLiteral("class=#text#><a title=.*</a></div>")), text));
     const QStringList times =
         Pieces(MatchAll(Quoted(QStringLiteral("class=#time SG_txtc#>.*</div></li>")), text));
     // The host's dots stay pattern wildcards, as they always were.
@@ -104,8 +121,9 @@ void ReadFavouritesPage(AppState& state, const QString& text) {
     // text, which the cuts turn into their not-found form.
     for (qsizetype i = 0; i <= links.size() - 2; ++i) {
         const QString link = CutBetween(links[i], ArticlePrefix(), QStringLiteral("\">"), 5);
-        const QString title = CutBetween(titles.value(i), QStringLiteral("<a title=\""),
-                                         QStringLiteral("\" target="), 0);
+        const QString title = ListedTitle(CutBetween(titles.value(i), QStringLiteral("<a title=\""),
+                                                     QStringLiteral("\" target="), 0),
+                                          entries.value(i), QStringLiteral("</a></div>"), link);
         const QString date = CutBetween(times.value(i), QStringLiteral("time SG_txtc\">"),
                                         QStringLiteral("</div></li>"), 5);
         AddFoundArticle(state, SafeFileName(title), kFavourites, link, date);
@@ -124,8 +142,9 @@ void ReadArticleListPage(AppState& state, const QString& text) {
     const bool allArticles = category == kAllArticles;
     for (qsizetype i = 0; i <= items.size() - 2; ++i) {
         const QString link = CutBetween(items[i], ArticlePrefix(), QStringLiteral("\">"), 5);
-        const QString title =
-            CutBetween(items[i], QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0);
+        const QString title = ListedTitle(
+            CutBetween(items[i], QStringLiteral("<a title=\""), QStringLiteral("\" target="), 0),
+            items[i], QStringLiteral("</a></span>"), link);
         const QString date = CutBetween(times.value(i), QStringLiteral("atc_tm SG_txtc\">"),
                                         QStringLiteral("</span>"), 5);
         if (!allArticles || !state.seenLinks.contains(link))
@@ -167,11 +186,12 @@ void ReadSinaListPage(AppState& state, const QString& text) {
 }
 
 void SinaReader::ReadFirstPage(AppState& state, const QByteArray& body) {
-    ReadSinaCounts(state, DecodeBytes(body, QStringLiteral("UTF-8")));
+    ReadSinaCounts(state, SinaService().sameAddresses(DecodeBytes(body, QStringLiteral("UTF-8"))));
 }
 
 QCoro::Task<> SinaReader::ReadListPage(AppState& state, QByteArray body) {
-    ReadSinaListPage(state, DecodeCharRefs(DecodeBytes(body, QStringLiteral("UTF-8"))));
+    ReadSinaListPage(state, SinaService().sameAddresses(
+                                DecodeCharRefs(DecodeBytes(body, QStringLiteral("UTF-8")))));
     co_return;
 }
 

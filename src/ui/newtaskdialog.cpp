@@ -63,6 +63,8 @@ NewTaskDialog::NewTaskDialog(AppState& state, QWidget* parent) : QDialog(parent)
     m_text1->setObjectName(QStringLiteral("Text1"));
     m_check1 = new QCheckBox(QStringLiteral("图片"), this);
     m_check1->setObjectName(QStringLiteral("Check1"));
+    m_checkOriginal = new QCheckBox(QStringLiteral("原图（图片按上传时的大小保存）"), this);
+    m_checkOriginal->setObjectName(QStringLiteral("CheckOriginal"));
     m_label2 = new QLabel(QStringLiteral("地址"), this);
     m_label2->setObjectName(QStringLiteral("Label2"));
     m_text2 = new QLineEdit(this);
@@ -83,6 +85,7 @@ NewTaskDialog::NewTaskDialog(AppState& state, QWidget* parent) : QDialog(parent)
     grid->addWidget(m_text2, 1, 1, 1, 4);
     grid->addWidget(m_label3, 2, 0, 1, 5);
     auto* buttonRow = new QHBoxLayout;
+    buttonRow->addWidget(m_checkOriginal);
     buttonRow->addStretch();
     buttonRow->addWidget(m_command1);
     buttonRow->addStretch();
@@ -116,6 +119,8 @@ void NewTaskDialog::ResetToInitial() {
     m_text2->clear();
     m_check1->setChecked(false);
     m_check1->setEnabled(true);
+    m_checkOriginal->setChecked(false);
+    m_checkOriginal->setEnabled(false);
     m_label3->clear();
     SetAddressLabelRed(true);
 }
@@ -150,6 +155,8 @@ void NewTaskDialog::ChooseService() {
     SetAddressLabelRed(typedAddress);
     m_check1->setEnabled(service.picturesByDefault);
     m_check1->setChecked(service.picturesByDefault);
+    m_checkOriginal->setEnabled(service.originalPicture != nullptr);
+    m_checkOriginal->setChecked(false);
     // Typing replaces the example.
     m_text1->setFocus();
     m_text1->setSelection(0, int(m_text1->text().size()));
@@ -181,6 +188,7 @@ void NewTaskDialog::Confirm() {
     }
     hide();
     m_state.savePictures = m_check1->isChecked();
+    m_state.originalPictures = m_checkOriginal->isEnabled() && m_checkOriginal->isChecked();
     emit startRequested(ServiceKind(position), m_text1->text(), m_text2->text());
 }
 

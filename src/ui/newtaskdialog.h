@@ -48,6 +48,7 @@ class NewTaskDialog : public QDialog {
     QLabel* m_label1 = nullptr;
     QLineEdit* m_text1 = nullptr;
     QCheckBox* m_check1 = nullptr;
+    QCheckBox* m_checkOriginal = nullptr;
     QLabel* m_label2 = nullptr;
     QLineEdit* m_text2 = nullptr;
     QLabel* m_label3 = nullptr;
