@@ -309,3 +309,26 @@ TEST_F(HttpClientTest, OnlyHttpAndHttpsAddressesAreAsked) {
 }
 
 } // namespace
+
+TEST_F(HttpClientTest, SlowDownAnswersAreAskedAgainAfterThePauseAndHeaderAndTypeCarry) {
+    Pacer::Timing quick;
+    quick.firstPauseMs = 100;
+    network.pacer().SetTiming(quick);
+    server.SetPage(kPage, kBody, "text/html; charset=utf-8");
+    server.FailFirst(kPage, 1, FixtureServer::Fault::Error, 418);
+    server.FailFirst(kPage, 1, FixtureServer::Fault::Error, 429);
+    ScopedProxyEnv proxy(server);
+
+    client.Open(QStringLiteral("GET"), kPage, true);
+    client.SetHeader("Referer", "https://blog.sina.com.cn/");
+    client.Send();
+    EXPECT_TRUE(QTest::qWaitFor([this] { return client.Held(); }, 5000));
+    RunTask(Completed(client), 5000);
+    EXPECT_EQ(client.Status(), 200);
+    EXPECT_EQ(client.ResponseBody(), kBody);
+    EXPECT_EQ(client.ContentType(), "text/html");
+    EXPECT_EQ(server.RequestCount(kPage), 3);
+    EXPECT_EQ(network.pacer().PauseCount(), 2);
+    ASSERT_TRUE(server.LastRequest());
+    EXPECT_EQ(server.LastRequest()->headers.value("referer"), "https://blog.sina.com.cn/");
+}

@@ -2,7 +2,9 @@
 #include "core/appstate.h"
 #include "core/textfunctions.h"
 #include "platform/textstream.h"
+#include "services/service.h"
 #include "services/sinareader.h"
+#include "support/runtask.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -243,6 +245,62 @@ TEST_F(SinaReaderTest, RefusedRowsBecomeStatusLinesAndReadingGoesOn) {
     EXPECT_EQ(state.table().ArticleCount(), 501);
     ASSERT_EQ(state.statusLog().Count(), 1);
     EXPECT_TRUE(state.statusLog().Line(0).contains(u"类501"));
+}
+
+// The saved 2018 list page leaves every title attribute empty; today's pages also write
+// the service's addresses protocol-relative or with https. All three read alike.
+TEST_F(SinaReaderTest, RealListPageReadsAlikeInEveryAddressFormWithTitlesFromTheLinks) {
+    QFile file(QStringLiteral(PELLOMAR_REAL_PAGES "/sina/articlelist_1253924794_0_1.html"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QByteArray saved = file.readAll();
+    state.blogAddress = kHost + u"articlelist_1253924794_0_1.html";
+    QList<QStringList> results;
+    for (const char* form : {"http://", "//", "https://"}) {
+        const QByteArray page = QByteArray(saved).replace(
+            "http://blog.sina.com.cn", QByteArray(QByteArray(form) + "blog.sina.com.cn"));
+        state.statusLog().Clear();
+        state.table().Reset();
+        SinaReader reader;
+        reader.ReadFirstPage(state, page);
+        test::RunTask(reader.ReadListPage(state, page));
+        QStringList result = Queue();
+        for (int row = 1; row <= state.table().ArticleCount(); ++row)
+            result << Row(row).join(u'|');
+        results << result;
+    }
+    ASSERT_EQ(results[0].size(), 11 + 50);
+    EXPECT_EQ(results[1], results[0]);
+    EXPECT_EQ(results[2], results[0]);
+    EXPECT_EQ(Row(1)[0], u"洗心革面，重新做人");
+    EXPECT_EQ(Row(1)[2], u"blog_4abd5fba01017i5v.html");
+    EXPECT_TRUE(Row(2)[0].endsWith(u"…")) << Row(2)[0].toStdString();
+}
+
+TEST(SinaArticle, RealPageGivesItsHeadingAndFullSizePictureAddresses) {
+    QFile file(QStringLiteral(PELLOMAR_REAL_PAGES "/sina/blog_3d55a9b70100nyl8.html"));
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QString page = DecodeBytes(file.readAll(), QStringLiteral("UTF-8"));
+    const Service& sina = *FindService(kSina);
+    EXPECT_EQ(sina.pageTitle(page),
+              u"【已解决】打开word文档出错&nbsp;/&nbsp;如何修复损坏的word文档");
+    // The page links each picture's full size as the service names it.
+    EXPECT_TRUE(page.contains(u"url=http://s14.sinaimg.cn/orignal/3d55a9b7g9522d474a84d\""));
+    const QList<std::pair<QString, QString>> pictures = {
+        {u"http://s14.sinaimg.cn/middle/3d55a9b7g9522d474a84d&amp;690"_qs,
+         u"http://s14.sinaimg.cn/orignal/3d55a9b7g9522d474a84d"_qs},
+        {u"http://ww3.sinaimg.cn/mw690/5a3cb361jw1dr67h5sn39j.jpg"_qs,
+         u"http://ww3.sinaimg.cn/orignal/5a3cb361jw1dr67h5sn39j.jpg"_qs},
+        {u"http://ww4.sinaimg.cn/square/3f8e800ejw1dratj3xaiaj.jpg"_qs, QString()},
+        {u"http://portrait8.sinaimg.cn/1029024183/blog/180"_qs, QString()},
+    };
+    for (const auto& [listed, original] : pictures)
+        EXPECT_EQ(sina.originalPicture(listed), original) << listed.toStdString();
+    // Every form of the service's addresses reads as the http form; others stay.
+    EXPECT_EQ(SameAddresses(
+                  kSina, u"<a href=\"//blog.sina.com.cn/s/x\"><img src=\"HTTPS://s1.sinaimg.cn/a\">"
+                         u" //evil.cn/blog.sina.com.cn https://blog.sina.com.cn.evil.cn/"_qs),
+              u"<a href=\"http://blog.sina.com.cn/s/x\"><img src=\"http://s1.sinaimg.cn/a\">"
+              u" //evil.cn/blog.sina.com.cn https://blog.sina.com.cn.evil.cn/"_qs);
 }
 
 } // namespace
