@@ -30,7 +30,14 @@ AppState::AppState(const QString& programFolder, QObject* parent)
     connect(&m_network.pacer(), &Pacer::pauseChanged, this, &AppState::ShowCaption);
 }
 
-AppState::~AppState() = default;
+// The request objects go before the network they use, which is a member and would be gone
+// by the time QObject deletes its children.
+AppState::~AppState() {
+    for (HttpClient*& client : m_fetchPool) {
+        delete client;
+        client = nullptr;
+    }
+}
 
 QCoro::Task<> AppState::StartUp() {
     // The picture step reads the request objects on every Timer2 tick, so they exist

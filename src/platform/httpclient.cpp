@@ -182,7 +182,8 @@ void HttpClient::abort() {
 
 void HttpClient::Drop() {
     ++m_generation;
-    m_network.pacer().Cancel(m_ticket);
+    if (m_ticket != 0)
+        m_network.pacer().Cancel(m_ticket);
     m_ticket = 0;
     if (m_reply) {
         QNetworkReply* reply = m_reply;

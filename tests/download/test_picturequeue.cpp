@@ -194,3 +194,24 @@ TEST_F(PictureQueueSteps, ResetAbandonsRequestsInFlight) {
     queue().Step();
     EXPECT_TRUE(LogMessages(dir.path()).isEmpty());
 }
+
+TEST_F(PictureQueueSteps, FullSizeSinaPicturesFallBackToTheListedSize) {
+    state().serviceKind = kSina;
+    state().originalPictures = true;
+    const QString withOriginal = u"http://s1.sinaimg.cn/middle/full&amp;690"_qs;
+    const QString without = u"http://s2.sinaimg.cn/bmiddle/small"_qs;
+    server.SetPage(withOriginal, "GIF89a-middle", "image/gif");
+    server.SetPage(u"http://s1.sinaimg.cn/orignal/full"_qs, "GIF89a-original", "image/gif");
+    server.SetPage(without, "GIF89a-bmiddle", "image/gif");
+    for (const QString& address : {withOriginal, without})
+        state().statusLog().Add(u"1\r\n" + address);
+    queue().Step();
+    ASSERT_TRUE(WaitComplete({0, 1}));
+    queue().Step(); // slot 1 got 404 for the full size: asks the listed one
+    ASSERT_TRUE(WaitComplete({1}));
+    queue().Step();
+    EXPECT_EQ(ReadBytes(Paths().PictureFile(u"图"_qs, withOriginal)), "GIF89a-original");
+    EXPECT_EQ(ReadBytes(Paths().PictureFile(u"图"_qs, without)), "GIF89a-bmiddle");
+    EXPECT_EQ(server.LastRequest()->headers.value("referer"), "https://blog.sina.com.cn/");
+    EXPECT_EQ(queue().Saved(), 2);
+}

@@ -80,9 +80,10 @@ void SinaTodayServer::ServePlaceholderPicture(const QString& address, bool place
         m_placeholders.remove(key);
 }
 
-void SinaTodayServer::ThrottleLists(int limit, int windowMs) {
-    m_listLimit = limit;
-    m_windowMs = windowMs;
+void SinaTodayServer::Throttle(Pages pages, int limit, int windowMs) {
+    RateLimit& rate = pages == Pages::Lists ? m_lists : m_articles;
+    rate.limit = limit;
+    rate.windowMs = windowMs;
 }
 
 LoopbackServer::Reply SinaTodayServer::Respond(const Request& request) {
@@ -94,14 +95,16 @@ LoopbackServer::Reply SinaTodayServer::Respond(const Request& request) {
         page.body = "<html><body>\xe5\x9b\xbe\xe7\x89\x87\xe5\xa4\x96\xe9\x93\xbe</body></html>";
         return Reply::Answer(page);
     }
-    if (IsListPage(url) && url.startsWith(u"https://") == m_https) {
+    // Redirects to the https twin are not counted.
+    if (url.startsWith(u"https://") == m_https && url.contains(u"blog.sina.com.cn/s/")) {
+        RateLimit& rate = IsListPage(url) ? m_lists : m_articles;
         const qint64 now = QDeadlineTimer::current().deadline();
-        m_listTimes.append(now);
-        while (!m_listTimes.isEmpty() && m_listTimes.first() <= now - m_windowMs)
-            m_listTimes.removeFirst();
-        m_peakListRate = std::max(m_peakListRate, int(m_listTimes.size()));
-        if (m_listLimit > 0 && m_listTimes.size() > m_listLimit) {
-            ++m_throttled;
+        rate.times.append(now);
+        while (!rate.times.isEmpty() && rate.times.first() <= now - rate.windowMs)
+            rate.times.removeFirst();
+        rate.peak = std::max(rate.peak, int(rate.times.size()));
+        if (rate.limit > 0 && rate.times.size() > rate.limit) {
+            ++rate.refused;
             Response teapot;
             teapot.status = 418;
             teapot.contentType = "text/html";

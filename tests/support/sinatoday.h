@@ -29,27 +29,35 @@ class SinaTodayServer : public FixtureServer {
     void LiftWall(const sample::SampleArticle& article);
     // The picture answers 200 with an HTML page whatever the Referer (or no longer).
     void ServePlaceholderPicture(const QString& address, bool placeholder = true);
-    // More than `limit` list-page requests within the window answer 418.
-    void ThrottleLists(int limit, int windowMs);
-    // List-page requests that were answered 418.
-    int Throttled() const { return m_throttled; }
-    // The most list-page requests received within any one window.
-    int PeakListRate() const { return m_peakListRate; }
+    // More than `limit` requests for list pages (or article pages) within the window
+    // answer 418.
+    enum class Pages { Lists, Articles };
+    void Throttle(Pages pages, int limit, int windowMs);
+    // Requests of those pages answered 418, and the most received within one window.
+    int Throttled(Pages pages) const { return Limit(pages).refused; }
+    int PeakRate(Pages pages) const { return Limit(pages).peak; }
 
   protected:
     Reply Respond(const Request& request) override;
 
   private:
+    struct RateLimit {
+        int limit = 0;
+        int windowMs = 60'000;
+        QList<qint64> times;
+        int refused = 0;
+        int peak = 0;
+    };
+    const RateLimit& Limit(Pages pages) const {
+        return pages == Pages::Lists ? m_lists : m_articles;
+    }
     void Set(const QString& address, Response response);
 
     sample::SampleBlog m_blog;
     bool m_https = false;
     QSet<QString> m_placeholders;
-    int m_listLimit = 0;
-    int m_windowMs = 60'000;
-    QList<qint64> m_listTimes;
-    int m_throttled = 0;
-    int m_peakListRate = 0;
+    RateLimit m_lists;
+    RateLimit m_articles;
 };
 
 } // namespace pellomar::test
