@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "demo/loopbackserver.h"
+#include "demo/reasonphrase.h"
 
 #include <QHostAddress>
-#include <QTcpSocket>
+#include <QSslSocket>
 #include <deque>
 
 namespace pellomar {
@@ -12,49 +13,6 @@ namespace {
 // Far above any request a browser or our client sends; a peer past these is misbehaving.
 constexpr qsizetype kMaxHeaderBytes = 64 * 1024;
 constexpr qsizetype kMaxBodyBytes = 4 * 1024 * 1024;
-
-QByteArray ReasonPhrase(int status) {
-    switch (status) {
-    case 200:
-        return "OK";
-    case 204:
-        return "No Content";
-    case 206:
-        return "Partial Content";
-    case 301:
-        return "Moved Permanently";
-    case 302:
-        return "Found";
-    case 303:
-        return "See Other";
-    case 304:
-        return "Not Modified";
-    case 307:
-        return "Temporary Redirect";
-    case 400:
-        return "Bad Request";
-    case 403:
-        return "Forbidden";
-    case 404:
-        return "Not Found";
-    case 405:
-        return "Method Not Allowed";
-    case 413:
-        return "Payload Too Large";
-    case 431:
-        return "Request Header Fields Too Large";
-    case 500:
-        return "Internal Server Error";
-    case 501:
-        return "Not Implemented";
-    case 502:
-        return "Bad Gateway";
-    case 503:
-        return "Service Unavailable";
-    default:
-        return "Status";
-    }
-}
 
 LoopbackServer::Response PlainResponse(int status, const QByteArray& text) {
     LoopbackServer::Response response;
@@ -84,6 +42,7 @@ struct LoopbackServer::Connection {
     std::deque<Slot> answers;
     quint64 nextSequence = 0;
     bool closing = false; // no further request is read
+    bool tunnelled = false;
 };
 
 LoopbackServer::LoopbackServer(QObject* parent) : QObject(parent) {
@@ -118,9 +77,15 @@ QString LoopbackServer::ProxyUrl() const {
     return u"http://127.0.0.1:" + QString::number(Port());
 }
 
+void LoopbackServer::SetTlsIdentity(const QSslCertificate& certificate, const QSslKey& key) {
+    m_tlsCertificate = certificate;
+    m_tlsKey = key;
+    m_server.SetTlsCapable(true);
+}
+
 QString LoopbackServer::Key(const QString& url) {
     QUrl parsed(url.trimmed(), QUrl::TolerantMode);
-    if (parsed.port() == 80 && parsed.scheme() == u"http")
+    if (parsed.port() == (parsed.scheme() == u"https" ? 443 : 80))
         parsed.setPort(-1);
     if (parsed.path().isEmpty())
         parsed.setPath(QStringLiteral("/"));
@@ -228,6 +193,10 @@ void LoopbackServer::OnReadyRead(quint64 connectionId) {
         const Parse result = ParseOne(*connection, request, keepAlive, headOnly);
         if (result == Parse::Incomplete)
             return;
+        if (result == Parse::Tunnel) {
+            StartTunnel(*connection);
+            return;
+        }
         if (result == Parse::Bad) {
             connection->closing = true;
             connection->buffer.clear();
@@ -287,16 +256,24 @@ LoopbackServer::Parse LoopbackServer::ParseOne(Connection& connection, Request& 
     request.body = buffer.mid(headerEnd + 4, bodyLength);
     buffer.remove(0, total);
 
+    if (request.method == "CONNECT") {
+        // Only sockets accepted once TLS was on can take a tunnel.
+        const bool canTunnel =
+            qobject_cast<QSslSocket*>(connection.socket) && !connection.tunnelled;
+        return canTunnel ? Parse::Tunnel : Parse::Bad;
+    }
     if (target.startsWith('/')) {
         const QByteArray host = request.headers.value("host");
         if (host.isEmpty())
             return Parse::Bad;
-        request.url = Key(QString::fromLatin1("http://" + host + target));
+        const QByteArray scheme = connection.tunnelled ? "https://" : "http://";
+        request.url = Key(QString::fromLatin1(scheme + host + target));
+        request.proxied = connection.tunnelled;
     } else if (target.startsWith("http://") || target.startsWith("https://")) {
         request.url = Key(QString::fromLatin1(target));
         request.proxied = true;
     } else {
-        return Parse::Bad; // CONNECT and the like: this proxy only relays plain HTTP
+        return Parse::Bad;
     }
     if (request.url.isEmpty())
         return Parse::Bad;
@@ -308,6 +285,16 @@ LoopbackServer::Parse LoopbackServer::ParseOne(Connection& connection, Request& 
         http10 ? connectionHeader.contains("keep-alive") : !connectionHeader.contains("close");
     headOnly = request.method == "HEAD";
     return Parse::Complete;
+}
+
+void LoopbackServer::StartTunnel(Connection& connection) {
+    auto* socket = static_cast<QSslSocket*>(connection.socket);
+    connection.tunnelled = true;
+    connection.buffer.clear(); // a client sends nothing before the proxy's answer
+    socket->write("HTTP/1.1 200 Connection established\r\n\r\n");
+    socket->setLocalCertificate(m_tlsCertificate);
+    socket->setPrivateKey(m_tlsKey);
+    socket->startServerEncryption();
 }
 
 void LoopbackServer::Dispatch(Connection& connection, Request request, bool keepAlive,

@@ -1,17 +1,21 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // A small HTTP/1.1 server on 127.0.0.1 that the process reaches as its HTTP proxy: it
 // answers requests for any host from a table of canned pages. The bundled demo serves its
-// sample blog through it, and the tests serve their fixture blogs. Everything runs on the
+// sample blog through it, and the tests serve their fixture blogs. Given a TLS identity it
+// also opens CONNECT tunnels and serves https from the same table. Everything runs on the
 // event loop of the calling thread.
 #pragma once
+
+#include "demo/loopbacklistener.h"
 
 #include <QByteArray>
 #include <QHash>
 #include <QList>
 #include <QObject>
 #include <QPointer>
+#include <QSslCertificate>
+#include <QSslKey>
 #include <QString>
-#include <QTcpServer>
 #include <QUrl>
 #include <optional>
 #include <utility>
@@ -36,12 +40,13 @@ class LoopbackServer : public QObject {
 
     struct Request {
         QByteArray method;
-        // The full address asked for, "http://host/path?query", normalised (see Key).
+        // The full address asked for, "http://host/path?query", normalised (see Key);
+        // "https://..." for a request inside a CONNECT tunnel.
         QString url;
         QHash<QByteArray, QByteArray> headers; // names in lower case
         QByteArray body;
         quint64 connectionId = 0; // tells requests on one kept-alive connection together
-        bool proxied = false;     // asked in absolute form, as clients ask a proxy
+        bool proxied = false;     // asked in absolute form or tunnelled, as through a proxy
     };
 
     // What Respond decides for one request.
@@ -69,8 +74,11 @@ class LoopbackServer : public QObject {
     // Stops accepting connections; those already open are served to their end.
     void Close();
     quint16 Port() const;
-    // "http://127.0.0.1:PORT", the value for http_proxy.
+    // "http://127.0.0.1:PORT", the value for http_proxy (and https_proxy).
     QString ProxyUrl() const;
+    // Accepts CONNECT from now on: the tunnel is served over TLS as this certificate's
+    // hosts. Without an identity CONNECT is refused.
+    void SetTlsIdentity(const QSslCertificate& certificate, const QSslKey& key);
 
     void SetPage(const QString& url, const QByteArray& body,
                  const QByteArray& contentType = "text/html; charset=utf-8");
@@ -112,18 +120,21 @@ class LoopbackServer : public QObject {
         quint64 sequence = 0;
     };
 
-    enum class Parse { Incomplete, Complete, Bad };
+    enum class Parse { Incomplete, Complete, Bad, Tunnel };
 
     void OnNewConnection();
     void OnReadyRead(quint64 connectionId);
     void OnDisconnected(quint64 connectionId);
     Parse ParseOne(Connection& connection, Request& request, bool& keepAlive, bool& headOnly);
+    void StartTunnel(Connection& connection);
     void Dispatch(Connection& connection, Request request, bool keepAlive, bool headOnly);
     void Fill(quint64 token, const Response* response);
     void Flush(Connection& connection);
     static QByteArray Serialise(const Response& response, bool keepAlive, bool headOnly);
 
-    QTcpServer m_server;
+    LoopbackListener m_server;
+    QSslCertificate m_tlsCertificate;
+    QSslKey m_tlsKey;
     QHash<QString, Response> m_pages;
     QHash<QString, int> m_requestCounts;
     QHash<quint64, Connection*> m_connections;

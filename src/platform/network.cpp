@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/network.h"
 
+#include <QFile>
 #include <QNetworkProxyFactory>
 #include <QNetworkRequest>
+#include <QSslCertificate>
 #include <QUrl>
 
 namespace pellomar {
@@ -60,13 +62,40 @@ Network::Network(QObject* parent) : QObject(parent) {
     m_manager.setTransferTimeout(kTransferTimeoutMs);
 }
 
-QNetworkRequest Network::MakeRequest(const QUrl& url) const {
+QNetworkRequest Network::MakeRequest(const QUrl& url) {
     QNetworkRequest request(url);
     request.setHeader(QNetworkRequest::UserAgentHeader, QString::fromLatin1(kUserAgent));
     request.setTransferTimeout(m_transferTimeoutMs);
     request.setAttribute(QNetworkRequest::RedirectPolicyAttribute,
                          QNetworkRequest::NoLessSafeRedirectPolicy);
+    if (const auto& tls = TlsConfiguration())
+        request.setSslConfiguration(*tls);
     return request;
+}
+
+const std::optional<QSslConfiguration>& Network::TlsConfiguration() {
+    const QByteArray certFile = qgetenv("SSL_CERT_FILE");
+    if (certFile == m_certFile)
+        return m_tlsConfiguration;
+    m_certFile = certFile;
+    m_tlsConfiguration.reset();
+    // Qt keeps the TLS settings of a host's first request for as long as it caches the
+    // host's connections, so the old authorities would otherwise stay in force.
+    m_manager.clearConnectionCache();
+    QFile file(QString::fromLocal8Bit(certFile));
+    if (certFile.isEmpty() || !file.open(QIODevice::ReadOnly))
+        return m_tlsConfiguration;
+    const QList<QSslCertificate> extra = QSslCertificate::fromData(file.readAll(), QSsl::Pem);
+    if (extra.isEmpty())
+        return m_tlsConfiguration;
+    QSslConfiguration tls = QSslConfiguration::defaultConfiguration();
+    QList<QSslCertificate> authorities = tls.caCertificates();
+    // An empty list means Qt finds the system's on demand, which setting a list turns off.
+    if (authorities.isEmpty())
+        authorities = QSslConfiguration::systemCaCertificates();
+    tls.setCaCertificates(authorities + extra);
+    m_tlsConfiguration = tls;
+    return m_tlsConfiguration;
 }
 
 void Network::SetTransferTimeout(int ms) {

@@ -1,11 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The one network access manager of the process, set up the way every request needs:
-// the proxy from the standard environment, redirects followed, a browser-like agent.
+// the proxy from the standard environment, redirects followed, a browser-like agent, and the
+// extra certificate authorities named by SSL_CERT_FILE trusted besides the system's.
 #pragma once
 
 #include <QNetworkAccessManager>
 #include <QNetworkProxy>
 #include <QObject>
+#include <QSslConfiguration>
+#include <optional>
 
 #include "platform/pacer.h"
 
@@ -22,7 +25,7 @@ class Network : public QObject {
     QNetworkAccessManager& manager() { return m_manager; }
     // Every request waits its turn here (see pacer.h).
     Pacer& pacer() { return m_pacer; }
-    QNetworkRequest MakeRequest(const QUrl& url) const;
+    QNetworkRequest MakeRequest(const QUrl& url);
 
     // The time a transfer may stall before it is given up; tests shorten it.
     void SetTransferTimeout(int ms);
@@ -35,9 +38,15 @@ class Network : public QObject {
     static QNetworkProxy ProxyFromEnvironment(const QUrl& target);
 
   private:
+    // The TLS settings trusting SSL_CERT_FILE's authorities; none when it names none.
+    const std::optional<QSslConfiguration>& TlsConfiguration();
+
     QNetworkAccessManager m_manager;
     Pacer m_pacer;
     int m_transferTimeoutMs = kTransferTimeoutMs;
+    // Read once per value of SSL_CERT_FILE, not once per request.
+    QByteArray m_certFile;
+    std::optional<QSslConfiguration> m_tlsConfiguration;
 };
 
 } // namespace pellomar

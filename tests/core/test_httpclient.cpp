@@ -3,6 +3,7 @@
 #include "platform/network.h"
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
+#include "support/tlsfixture.h"
 
 #include <QElapsedTimer>
 #include <QFile>
@@ -18,6 +19,7 @@ namespace {
 
 const QString kPage = QStringLiteral("http://blog.sina.com.cn/s/blog_40e4b5660100sser.html");
 const QByteArray kBody = QStringLiteral("<p>正文：今天的天气很好。</p>").toUtf8();
+const QString kSecurePage = QStringLiteral("https://blog.sina.com.cn/s/x.html");
 
 QCoro::Task<> Completed(HttpClient& client) {
     co_await client.Completion();
@@ -118,6 +120,45 @@ TEST_F(HttpClientTest, RedirectsAreFollowed) {
     EXPECT_GE(server.RequestCount(moved), 1);
     ASSERT_TRUE(server.LastRequest());
     EXPECT_EQ(server.LastRequest()->url, moved);
+}
+
+TEST_F(HttpClientTest, HttpsThroughTheProxyIsTrustedOnlyWithTheAuthorityInSslCertFile) {
+    ASSERT_TRUE(ServeTls(server));
+    server.SetPage(kSecurePage, kBody);
+    ScopedProxyEnv proxy(server);
+
+    // Untrusted first: a connection the authority let through would be kept alive.
+    const QByteArray rows[] = {"", PELLOMAR_TEST_DATA "/tls/missing.pem",
+                               PELLOMAR_TEST_DATA "/tls/server.key", kTestAuthority};
+    for (const QByteArray& certFile : rows) {
+        ScopedCertFileEnv env(certFile);
+        Fetch(client, kSecurePage);
+        const bool trusted = certFile == kTestAuthority;
+        EXPECT_EQ(client.Status(), trusted ? 200 : 0) << certFile.constData();
+        EXPECT_EQ(client.ResponseBody(), trusted ? kBody : QByteArray()) << certFile.constData();
+    }
+    EXPECT_EQ(server.RequestCount(kSecurePage), 1);
+
+    ScopedCertFileEnv env;
+    EXPECT_GT(network.MakeRequest(QUrl(kSecurePage)).sslConfiguration().caCertificates().size(),
+              QSslConfiguration::systemCaCertificates().size())
+        << "the system's authorities stay trusted";
+}
+
+TEST_F(HttpClientTest, RedirectFromHttpToItsHttpsTwinIsFollowedIntoTls) {
+    const QString plain = QStringLiteral("http://blog.sina.com.cn/s/x.html");
+    ASSERT_TRUE(ServeTls(server));
+    server.Redirect(plain, kSecurePage, 301);
+    server.SetPage(kSecurePage, kBody);
+    ScopedProxyEnv proxy(server);
+    ScopedCertFileEnv env;
+
+    Fetch(client, plain);
+    EXPECT_EQ(client.Status(), 200);
+    EXPECT_EQ(client.ResponseBody(), kBody);
+    EXPECT_GE(server.RequestCount(plain), 1);
+    ASSERT_TRUE(server.LastRequest());
+    EXPECT_EQ(server.LastRequest()->url, kSecurePage);
 }
 
 TEST_F(HttpClientTest, ErrorStatusCompletesAndKeepsItsBody) {

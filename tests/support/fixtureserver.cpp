@@ -163,10 +163,13 @@ LoopbackServer::Reply FixtureServer::Respond(const Request& request) {
 ScopedProxyEnv::ScopedProxyEnv(const LoopbackServer& server) : ScopedProxyEnv(server.ProxyUrl()) {}
 
 ScopedProxyEnv::ScopedProxyEnv(const QString& proxyUrl) {
-    for (const char* name : {"http_proxy", "HTTP_PROXY", "no_proxy", "NO_PROXY"})
+    for (const char* name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY"})
         m_saved.append(Saved{name, qEnvironmentVariableIsSet(name), qgetenv(name)});
     qputenv("http_proxy", proxyUrl.toUtf8());
+    qputenv("https_proxy", proxyUrl.toUtf8());
     qunsetenv("HTTP_PROXY");
+    qunsetenv("HTTPS_PROXY");
     qunsetenv("no_proxy");
     qunsetenv("NO_PROXY");
 }

@@ -68,8 +68,8 @@ class FixtureServer : public LoopbackServer {
     int m_peakPendingReplies = 0;
 };
 
-// Points http_proxy at a server for the scope (and clears no_proxy), then restores
-// the variables as they were.
+// Points http_proxy and https_proxy at a server for the scope (and clears no_proxy), then
+// restores the variables as they were.
 class ScopedProxyEnv {
   public:
     explicit ScopedProxyEnv(const LoopbackServer& server);

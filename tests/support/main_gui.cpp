@@ -6,6 +6,9 @@
 #endif
 
 int main(int argc, char** argv) {
+    // The tests trust only the authorities they name; an SSL_CERT_FILE from the environment
+    // (often the system's own bundle) would make every Network read it.
+    qunsetenv("SSL_CERT_FILE");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
 #ifdef PELLOMAR_HAS_BROWSER
