@@ -121,6 +121,7 @@ void Pacer::Pump(Group& group) {
             return;
         }
         group.pausedUntil = 0;
+        group.resumedAt = now;
         emit pauseChanged();
     }
     Forget(group, now);
@@ -152,9 +153,13 @@ void Pacer::SlowDown(const QUrl& url) {
     if (group.givenUp || (group.pausedUntil > 0 && now < group.pausedUntil))
         return;
     Forget(group, now);
-    const int recent = int(group.sends.size());
-    const int before = group.limit > 0 ? std::min(group.limit, recent) : recent;
-    group.limit = std::max(kSlowestPerWindow, before / 2);
+    // Soon after a pause the service may still be counting what we sent before it: the
+    // pace set then is not yet proven too fast.
+    if (!group.slowed || now - group.resumedAt > m_timing.windowMs) {
+        const int recent = int(group.sends.size());
+        const int before = group.limit > 0 ? std::min(group.limit, recent) : recent;
+        group.limit = std::max(kSlowestPerWindow, before / 2);
+    }
     group.slowed = true;
     const qint64 pause = group.nextPauseMs > 0 ? group.nextPauseMs : m_timing.firstPauseMs;
     group.nextPauseMs = std::min<qint64>(pause * 2, m_timing.longestPauseMs);

@@ -100,6 +100,7 @@ class Pacer : public QObject {
         std::deque<qint64> sends;
         std::deque<Waiter> waiting;
         qint64 pausedUntil = 0;
+        qint64 resumedAt = 0;
         qint64 nextPauseMs = 0;
         qint64 pausedInRun = 0;
         bool givenUp = false;

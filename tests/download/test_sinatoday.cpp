@@ -13,6 +13,7 @@
 #include "services/service.h"
 #include "support/runtask.h"
 #include "support/sinatoday.h"
+#include "support/tlsfixture.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -42,9 +43,11 @@ struct Program {
     Engine engine{dir.path()};
     AppState& state = engine.state();
 
-    explicit Program(const LoopbackServer& server) {
+    ScopedProxyEnv proxy;
+    ScopedCertFileEnv authority;
+
+    explicit Program(const LoopbackServer& server) : proxy(server) {
         RunTask(state.StartUp());
-        state.network().SetHttpProxy(QStringLiteral("127.0.0.1"), server.Port());
         Pacer::Timing quick;
         quick.windowMs = 300;
         quick.firstPauseMs = 50;
@@ -80,17 +83,23 @@ QHash<QString, QByteArray> ReferencePages(const sample::SampleBlog& blog) {
 
 } // namespace
 
-TEST(SinaToday, TodaysMarkupIsBackedUpAsThe2011MarkupWasWithWallsNamedAndRetriedLater) {
+class SinaToday : public ::testing::TestWithParam<bool> {};
+
+// Over http, and over https with every http address redirected there, as the service does.
+INSTANTIATE_TEST_SUITE_P(HttpAndHttps, SinaToday, ::testing::Bool());
+
+TEST_P(SinaToday, TodaysMarkupIsBackedUpAsThe2011MarkupWasWithWallsNamedAndRetriedLater) {
+    const bool https = GetParam();
     const sample::SampleBlog blog = Blog();
     const QHash<QString, QByteArray> reference = ReferencePages(blog);
 
     SinaTodayServer server;
     ASSERT_TRUE(server.Start());
-    server.Serve(blog);
-    const sample::SampleCategory& first = blog.categories.first();
+    ASSERT_TRUE(!https || ServeTls(server));
+    server.Serve(blog, https);
     // A throttled list page waits for the service; one that fails once is asked again.
-    server.FailFirst(sample::CategoryPageAddress(blog, first, 1), 2, FixtureServer::Fault::Error,
-                     418);
+    server.FailFirst(sample::CategoryPageAddress(blog, blog.categories[0], 1), 2,
+                     FixtureServer::Fault::Error, 418);
     server.FailFirst(sample::CategoryPageAddress(blog, blog.categories[1], 1), 1,
                      FixtureServer::Fault::Error, 500);
     const sample::SampleArticle& walled = blog.articles[4];
@@ -103,7 +112,8 @@ TEST(SinaToday, TodaysMarkupIsBackedUpAsThe2011MarkupWasWithWallsNamedAndRetried
 
     Program run(server);
     AppState& state = run.state;
-    const Outcome found = run.Discover(sample::FirstPageAddress(blog));
+    const QString first = sample::FirstPageAddress(blog);
+    const Outcome found = run.Discover(https ? u"https://" + first.mid(7) : first);
     ASSERT_TRUE(found.ok) << found.problem.toStdString();
     EXPECT_EQ(found.articles, blog.articles.size() + blog.favourites.size());
     EXPECT_GE(state.network().pacer().PauseCount(), 1);
@@ -153,9 +163,11 @@ TEST(SinaToday, TodaysMarkupIsBackedUpAsThe2011MarkupWasWithWallsNamedAndRetried
     EXPECT_EQ(rerun.picturesFailed, 0);
     EXPECT_EQ(ReadBytes(run.ArticleFile(walled)), reference.value(walled.link));
     EXPECT_EQ(ReadBytes(run.ArticleFile(checked)), reference.value(checked.link));
+    ASSERT_TRUE(server.LastRequest());
+    EXPECT_EQ(server.LastRequest()->url.startsWith(u"https://"), https);
 }
 
-TEST(SinaToday, AListPageThatNeverAnswersIsNamedAndTheRowsFoundAreKept) {
+TEST(SinaTodayLists, AListPageThatNeverAnswersIsNamedAndTheRowsFoundAreKept) {
     const sample::SampleBlog blog = Blog();
     SinaTodayServer server;
     ASSERT_TRUE(server.Start());
