@@ -60,6 +60,8 @@ Network::Network(QObject* parent) : QObject(parent) {
     m_manager.setProxyFactory(new EnvironmentProxyFactory);
     m_manager.setRedirectPolicy(QNetworkRequest::NoLessSafeRedirectPolicy);
     m_manager.setTransferTimeout(kTransferTimeoutMs);
+    m_cookies = new CookieJar;
+    m_manager.setCookieJar(m_cookies);
 }
 
 QNetworkRequest Network::MakeRequest(const QUrl& url) {
@@ -105,6 +107,18 @@ void Network::SetTransferTimeout(int ms) {
 
 void Network::SetHttpProxy(const QString& host, quint16 port) {
     m_manager.setProxyFactory(new FixedProxyFactory(host, port));
+}
+
+void Network::AddCookies(const QList<QNetworkCookie>& cookies) {
+    m_cookies->Add(cookies);
+}
+
+void Network::ClearCookies() {
+    m_cookies->Clear();
+}
+
+bool Network::HasCookiesFor(const QUrl& url) const {
+    return !m_cookies->cookiesForUrl(url).isEmpty();
 }
 
 QNetworkProxy Network::ProxyFromEnvironment(const QUrl& target) {

@@ -10,6 +10,7 @@
 #include <QSslConfiguration>
 #include <optional>
 
+#include "platform/cookiejar.h"
 #include "platform/pacer.h"
 
 namespace pellomar {
@@ -34,6 +35,12 @@ class Network : public QObject {
     // Proxies every plain-HTTP request through host:port; used by the bundled sample.
     void SetHttpProxy(const QString& host, quint16 port);
 
+    // A login (cookies the user brought) sent with every request it belongs to, beside the
+    // cookies the services set during the run.
+    void AddCookies(const QList<QNetworkCookie>& cookies);
+    void ClearCookies();
+    bool HasCookiesFor(const QUrl& url) const;
+
     // The proxy named by http_proxy / HTTP_PROXY, honouring no_proxy; none when unset.
     static QNetworkProxy ProxyFromEnvironment(const QUrl& target);
 
@@ -47,6 +54,7 @@ class Network : public QObject {
     // Read once per value of SSL_CERT_FILE, not once per request.
     QByteArray m_certFile;
     std::optional<QSslConfiguration> m_tlsConfiguration;
+    CookieJar* m_cookies = nullptr; // owned by the manager
 };
 
 } // namespace pellomar
