@@ -2,6 +2,7 @@
 #include "cli/cli.h"
 
 #include "cli/command.h"
+#include "cli/cookiesoption.h"
 #include "core/updatecheck.h"
 #include "platform/programfolder.h"
 
@@ -19,6 +20,7 @@ struct GlobalOptions {
     bool version = false;
     std::optional<int> pace;
     bool originalPictures = false;
+    std::optional<QString> cookiesFile;
     const Command* command = nullptr;
     QStringList arguments;
 };
@@ -26,7 +28,7 @@ struct GlobalOptions {
 QString GeneralHelp() {
     QString text = QStringLiteral(
         "usage: pellomar-cli [--dir FOLDER] [--quiet] [--pace N] [--original-pictures]\n"
-        "                    COMMAND [ARGUMENTS]\n"
+        "                    [--cookies FILE] COMMAND [ARGUMENTS]\n"
         "Backs up a blog into local pages, CHM or text, without a window.\n"
         "\n"
         "Options:\n"
@@ -38,6 +40,9 @@ QString GeneralHelp() {
         "  --original-pictures\n"
         "                pictures in the size they were uploaded in, where the service\n"
         "                keeps it (Sina), else in the size the article shows\n"
+        "  --cookies FILE\n"
+        "                log in with the cookies of a Netscape cookies.txt file exported\n"
+        "                from a browser (for blogs only their logged-in owner can see)\n"
         "  --help        this help; after a command's name, that command's help\n"
         "  --version     the program's version\n"
         "\n"
@@ -81,6 +86,12 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
             if (!ok || pace < 0 || pace > 10'000)
                 return u"--pace needs a number from 0 to 10000, not " + value;
             options.pace = pace;
+        } else if (!optionsEnded && argument == u"--cookies") {
+            if (i + 1 >= arguments.size())
+                return QStringLiteral("--cookies needs a file");
+            options.cookiesFile = arguments[++i];
+        } else if (!optionsEnded && argument.startsWith(u"--cookies=")) {
+            options.cookiesFile = argument.mid(10);
         } else if (!optionsEnded && argument == u"--original-pictures") {
             options.originalPictures = true;
         } else if (!optionsEnded && (argument == u"--quiet" || argument == u"-q")) {
@@ -138,11 +149,18 @@ QCoro::Task<int> Run(QStringList arguments, Console& console) {
         co_return kBadUsage;
     }
 
-    Context context{ResolveProgramFolder(options.folder), console, options.pace,
-                    options.originalPictures};
+    Context context{
+        ResolveProgramFolder(options.folder), console, options.pace, options.originalPictures, {}};
     if (!QFileInfo(context.programFolder).isDir()) {
         console.Error(u"pellomar-cli: cannot use the folder " + context.programFolder);
         co_return kBadUsage;
+    }
+    if (options.cookiesFile) {
+        std::optional<QList<QNetworkCookie>> cookies =
+            ReadCookiesOption(*options.cookiesFile, console);
+        if (!cookies)
+            co_return kBadUsage;
+        context.cookies = std::move(*cookies);
     }
     co_return co_await options.command->run(context, options.arguments);
 }

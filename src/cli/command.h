@@ -7,6 +7,7 @@
 #include "services/service.h"
 
 #include <QList>
+#include <QNetworkCookie>
 #include <QString>
 #include <QStringList>
 #include <optional>
@@ -24,6 +25,8 @@ struct Context {
     // List pages per minute asked of a service, where the user chose.
     std::optional<int> pace;
     bool originalPictures = false;
+    // The login of --cookies, only cookies of the services' sites.
+    QList<QNetworkCookie> cookies;
 };
 
 struct Command {

@@ -18,6 +18,7 @@ namespace pellomar::cli {
 Session::Session(Context& context) : m_context(context), m_engine(context.programFolder) {
     if (context.pace)
         state().network().pacer().SetLimit(*context.pace);
+    state().network().AddCookies(context.cookies);
     state().originalPictures = context.originalPictures;
     QObject::connect(&state(), &AppState::captionChanged, &state(),
                      [this](const QString& text) { console().Progress(text); });

@@ -90,8 +90,15 @@ class CliDiscoverTest : public ::testing::Test {
     QString Out() const { return cli.Out(); }
     QString Err() const { return cli.Err(); }
     QString Dir() const { return folder.path(); }
+    // A cookies file outside the program folder.
+    QString WriteCookies(const QByteArray& text) {
+        QFile file(cookiesFolder.filePath(QStringLiteral("cookies.txt")));
+        EXPECT_TRUE(file.open(QIODevice::WriteOnly) && file.write(text) == text.size());
+        return file.fileName();
+    }
 
     QTemporaryDir folder;
+    QTemporaryDir cookiesFolder;
     test::FixtureServer server;
     std::optional<test::ScopedProxyEnv> proxy;
     test::CliRunner cli;
@@ -193,6 +200,44 @@ TEST_F(CliDiscoverTest, BadUsageExitsWithTwoAndTouchesNothing) {
     }
     EXPECT_EQ(server.TotalRequests(), 0);
     EXPECT_TRUE(QDir(Dir()).isEmpty());
+}
+
+TEST_F(CliDiscoverTest, CookiesFileWithoutABlogLoginExitsWithTwoAndTouchesNothing) {
+    const QList<std::pair<QByteArray, QStringList>> cases = {
+        {".example.com\tTRUE\t/\tFALSE\t0\tID\tsecret\n", {}},
+        {".sina.com.cn\tTRUE\t/\tFALSE\t1000\tSUB\tsecret\n",
+         {u"cookies文件里有1个过期的cookie，已跳过"_qs}},
+        {"# Netscape HTTP Cookie File\n.sina.com.cn secret\n",
+         {u"cookies文件第2行不是cookie，已跳过"_qs}},
+    };
+    for (const auto& [text, lines] : cases) {
+        const QString path = WriteCookies(text);
+        EXPECT_EQ(Run({QStringLiteral("--dir"), Dir(), QStringLiteral("--cookies"), path,
+                       QStringLiteral("discover"), QStringLiteral("sina"), QStringLiteral("n")}),
+                  cli::kBadUsage);
+        EXPECT_EQ(Err(),
+                  (lines + QStringList{u"cookies文件里没有新浪等博客网站的cookie："_qs + path})
+                          .join(u'\n') +
+                      u'\n');
+    }
+    const QString missing = Dir() + u"-none.txt";
+    EXPECT_EQ(Run({QStringLiteral("--dir"), Dir(), QStringLiteral("--cookies=") + missing,
+                   QStringLiteral("demo")}),
+              cli::kBadUsage);
+    EXPECT_EQ(Err(), u"无法读取cookies文件："_qs + missing + u'\n');
+    EXPECT_EQ(server.TotalRequests(), 0);
+    EXPECT_TRUE(QDir(Dir()).isEmpty());
+}
+
+TEST_F(CliDiscoverTest, CookiesFileLoginGoesWithTheRequests) {
+    const SampleBlog blog = ServeBlog();
+    ASSERT_EQ(Run({QStringLiteral("--dir"), Dir(), QStringLiteral("--cookies"),
+                   WriteCookies(".sina.com.cn\tTRUE\t/\tFALSE\t0\tSUB\tlogin\n"),
+                   QStringLiteral("discover"), QStringLiteral("sina"), QStringLiteral("n"),
+                   sample::FirstPageAddress(blog)}),
+              cli::kDone);
+    ASSERT_TRUE(server.LastRequest());
+    EXPECT_EQ(server.LastRequest()->headers.value("cookie"), "SUB=login");
 }
 
 TEST_F(CliDiscoverTest, HelpListsTheCommandsAndEachCommandsUsage) {
