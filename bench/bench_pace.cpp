@@ -56,6 +56,13 @@ QCoro::Task<> Main(QStringList arguments) {
     co_await state.StartUp();
     state.network().SetHttpProxy(QStringLiteral("127.0.0.1"), server.Port());
     Pacer& pacer = state.network().pacer();
+    QElapsedTimer since;
+    since.start();
+    // The pauses as the user sees them, with the time they began.
+    QObject::connect(&state, &AppState::captionChanged, &state, [&since](const QString& text) {
+        if (text.contains(u"秒后继续") && !text.contains(u"，1秒"))
+            std::fprintf(stderr, "%7.1f s  %s\n", since.elapsed() / 1000.0, qPrintable(text));
+    });
 
     QElapsedTimer clock;
     clock.start();

@@ -34,19 +34,24 @@ Outcome EndWithFailure(AppState& state, const QString& reason) {
 // A list page is asked this many times before it is named as unread.
 constexpr int kListPageAttempts = 3;
 
+struct ListPage {
+    // Nothing when every attempt failed or the run was superseded meanwhile.
+    std::optional<QByteArray> body;
+    // The service showed its login wall: asking again will not help.
+    bool loginWall = false;
+};
+
 // Asks for a list page until it answers with a page that is neither an error nor a wall;
-// a wall that asks us to slow down pauses the service first. Returns the body, or nothing
-// when every attempt failed or the run was superseded meanwhile.
-QCoro::Task<std::optional<QByteArray>> FetchListPage(AppState& state, HttpClient& client,
-                                                     const QString& address,
-                                                     const std::function<bool()>& superseded) {
+// a wall that asks us to slow down pauses the service first.
+QCoro::Task<ListPage> FetchListPage(AppState& state, HttpClient& client, const QString& address,
+                                    const std::function<bool()>& superseded) {
     for (int attempt = 1; attempt <= kListPageAttempts; ++attempt) {
         client.Open(kGet, address, false);
         client.Send();
         co_await client.Completion();
         co_await YieldOnce{};
         if (superseded())
-            co_return std::nullopt;
+            co_return ListPage{};
         // An answer of 4xx will not change by asking again.
         if (!IsSuccessStatus(client.Status())) {
             if (client.Status() >= 400 && client.Status() < 500)
@@ -59,11 +64,12 @@ QCoro::Task<std::optional<QByteArray>> FetchListPage(AppState& state, HttpClient
             service ? FindWall(state.serviceKind, DecodeBytes(body, service->profile.Charset))
                     : nullptr;
         if (!wall)
-            co_return body;
-        if (wall->slowDown)
-            state.network().pacer().SlowDown(QUrl(address));
+            co_return ListPage{body};
+        if (!wall->slowDown)
+            co_return ListPage{std::nullopt, true};
+        state.network().pacer().SlowDown(QUrl(address));
     }
-    co_return std::nullopt;
+    co_return ListPage{};
 }
 
 Outcome Superseded() {
@@ -90,14 +96,20 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
 
     state.network().pacer().BeginRun();
     HttpClient client(state.network());
-    const std::optional<QByteArray> first = co_await FetchListPage(state, client, htp, superseded);
+    const ListPage first = co_await FetchListPage(state, client, htp, superseded);
     if (superseded())
         co_return Superseded();
+    if (first.loginWall) {
+        const QString line = LoginProblem(state.network(), htp);
+        state.statusLog().Add(line);
+        state.SetCaption(line);
+        co_return Outcome::Failure(line);
+    }
 
     const std::unique_ptr<ListReader> reader = MakeListReader(blg);
     if (reader) {
         try {
-            reader->ReadFirstPage(state, first.value_or(QByteArray()));
+            reader->ReadFirstPage(state, first.body.value_or(QByteArray()));
         } catch (const std::exception& error) {
             co_return EndWithFailure(state, Reason(error));
         }
@@ -114,24 +126,25 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     // Lines added from here on (refused rows, unread pages) are not pages to visit.
     const int pages = state.statusLog().Count();
     QStringList unread;
+    bool loginWall = false;
     for (int i = 0; i < pages; ++i) {
         state.statusLog().Select(i);
         QByteArray body;
         if (reader->FetchesPages()) {
             state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(i + 1).arg(pages));
             const QString address = state.statusLog().Line(i);
-            std::optional<QByteArray> page =
-                co_await FetchListPage(state, client, address, superseded);
+            ListPage page = co_await FetchListPage(state, client, address, superseded);
             if (superseded())
                 co_return Superseded();
-            if (!page) {
+            loginWall = loginWall || page.loginWall;
+            if (!page.body) {
                 // Its articles would be missing, or filed under the wrong category.
                 const QString line = kListPageUnread + address;
                 unread.append(line);
                 state.statusLog().Add(line);
                 continue;
             }
-            body = std::move(*page);
+            body = std::move(*page.body);
         }
         try {
             co_await reader->ReadListPage(state, std::move(body));
@@ -153,6 +166,8 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     else if (!unread.isEmpty())
         outcome.problem =
             QStringLiteral("有%1个列表页没能读取，找到的文章可能不全").arg(unread.size());
+    if (loginWall)
+        outcome.problem = LoginProblem(state.network(), htp);
     if (const std::optional<QString> label = state.network().pacer().GivenUpLabel())
         outcome.problem = *label + kGaveUpWaiting + outcome.problem;
     state.SetCaption(outcome.ok || outcome.articles == 0

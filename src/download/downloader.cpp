@@ -99,6 +99,19 @@ Outcome Counted(AppState& state, Outcome outcome) {
     return outcome;
 }
 
+// A row that failed on the service's login wall; 0 when none did.
+int LoginWalledRow(const AppState& state) {
+    const Service* service = FindService(state.serviceKind);
+    if (!service)
+        return 0;
+    for (auto it = state.rowNotes.cbegin(); it != state.rowNotes.cend(); ++it)
+        for (const PageWall& wall : service->walls)
+            if (!wall.slowDown && it.value() == wall.reason &&
+                state.table().Cell(it.key(), ArticleTable::Mark) == kMarkFailed)
+                return it.key();
+    return 0;
+}
+
 // The final caption of a run that did not do everything.
 QString Summary(const Outcome& outcome) {
     return QStringLiteral("下载结束：文章成功%1篇，失败%2篇；图片成功%3张，失败%4张")
@@ -307,6 +320,9 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
     } else {
         outcome.problem = Summary(outcome);
+        if (const int row = LoginWalledRow(state); row > 0)
+            outcome.problem =
+                LoginProblem(state.network(), ArticleAddress(state, row)) + u'；' + outcome.problem;
         if (const std::optional<QString> label = state.network().pacer().GivenUpLabel())
             outcome.problem = *label + kGaveUpWaiting + outcome.problem;
         state.SetCaption(outcome.problem);

@@ -17,6 +17,7 @@ namespace pellomar {
 
 class AppState;
 class ListReader;
+class Network;
 
 // The services' public hosts.
 namespace hosts {
@@ -103,6 +104,10 @@ struct Service {
 
 // The picture rule of services whose pages show their pictures as plain <img> tags.
 QString PicturesAsTheyStand(QString body);
+
+// What a login wall means: with no login for the address, that one is needed; with one,
+// that it gives no access.
+QString LoginProblem(const Network& network, const QString& address);
 
 // The wall the page is, if it lacks the body markers and the service knows it.
 const PageWall* FindWall(ServiceKind kind, const QString& page);

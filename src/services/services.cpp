@@ -4,8 +4,11 @@
 
 #include "core/appstate.h"
 #include "core/filenames.h"
+#include "platform/network.h"
 #include "services/blogaddress.h"
 #include "services/listreader.h"
+
+#include <QUrl>
 
 #include <array>
 
@@ -51,6 +54,13 @@ const PageWall* FindWall(ServiceKind kind, const QString& page) {
         if (page.contains(wall.text))
             return &wall;
     return nullptr;
+}
+
+QString LoginProblem(const Network& network, const QString& address) {
+    if (!network.HasCookiesFor(QUrl(address)))
+        return QStringLiteral(
+            "这个博客只有作者登录后才能看：请先登录（窗口里的“登录”，或命令行的 --cookies 文件）");
+    return QStringLiteral("这个登录看不了这个博客：只有博客作者的账号才能看，请用作者的账号登录");
 }
 
 QString SameAddresses(ServiceKind kind, QString page) {

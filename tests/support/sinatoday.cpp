@@ -58,11 +58,14 @@ void SinaTodayServer::Serve(const sample::SampleBlog& blog, bool https) {
     }
 }
 
-void SinaTodayServer::ServeWall(const sample::SampleArticle& article, const QString& text) {
+LoopbackServer::Response SinaTodayServer::WallPage(const QString& text) const {
     const QString column = u"<div class=\"SG_conn\"><p>" + text + u"</p></div>";
-    Set(sample::ArticlePageAddress(article),
-        sample::HtmlResponse(
-            TodayMarkup(sample::RenderArticleFrame(m_blog, QStringLiteral("新浪博客"), column))));
+    return sample::HtmlResponse(
+        TodayMarkup(sample::RenderArticleFrame(m_blog, QStringLiteral("新浪博客"), column)));
+}
+
+void SinaTodayServer::ServeWall(const sample::SampleArticle& article, const QString& text) {
+    Set(sample::ArticlePageAddress(article), WallPage(text));
 }
 
 void SinaTodayServer::LiftWall(const sample::SampleArticle& article) {
@@ -95,6 +98,9 @@ LoopbackServer::Reply SinaTodayServer::Respond(const Request& request) {
         page.body = "<html><body>\xe5\x9b\xbe\xe7\x89\x87\xe5\xa4\x96\xe9\x93\xbe</body></html>";
         return Reply::Answer(page);
     }
+    if (!m_login.isEmpty() && url.contains(u"blog.sina.com.cn/s/") &&
+        !request.headers.value("cookie").contains(m_login))
+        return Reply::Answer(WallPage(QStringLiteral("系统维护中，博文仅作者可见")));
     // Redirects to the https twin are not counted.
     if (url.startsWith(u"https://") == m_https && url.contains(u"blog.sina.com.cn/s/")) {
         RateLimit& rate = IsListPage(url) ? m_lists : m_articles;

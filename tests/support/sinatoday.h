@@ -27,6 +27,9 @@ class SinaTodayServer : public FixtureServer {
     void ServeWall(const sample::SampleArticle& article, const QString& text);
     // The article as Serve had it.
     void LiftWall(const sample::SampleArticle& article);
+    // Every page of the blog host answers with the owner-only wall unless the request
+    // carries this cookie ("name=value").
+    void RequireLogin(const QByteArray& cookie) { m_login = cookie; }
     // The picture answers 200 with an HTML page whatever the Referer (or no longer).
     void ServePlaceholderPicture(const QString& address, bool placeholder = true);
     // More than `limit` requests for list pages (or article pages) within the window
@@ -52,8 +55,10 @@ class SinaTodayServer : public FixtureServer {
         return pages == Pages::Lists ? m_lists : m_articles;
     }
     void Set(const QString& address, Response response);
+    Response WallPage(const QString& text) const;
 
     sample::SampleBlog m_blog;
+    QByteArray m_login;
     bool m_https = false;
     QSet<QString> m_placeholders;
     RateLimit m_lists;
