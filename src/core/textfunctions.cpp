@@ -41,44 +41,40 @@ bool ReadCode(QStringView digits, char16_t* code) {
 
 } // namespace
 
+// One pass, as a stack: each ";" written checks whether it ends a reference, and a
+// decoded character is written the same way, so that it can complete a further one. A
+// reference at the very start is left alone unless the same one is decoded later on.
 QString DecodeCharRefs(const QString& input) {
-    QString text = input;
-    // Every "&#" before this index has been looked at and is no reference.
-    qsizetype from = 1;
-    for (;;) {
-        const qsizetype p = text.indexOf(u"&#", from);
-        if (p < 0)
-            return text;
-        const QStringView window = QStringView(text).mid(p, kRefWindow);
-        const qsizetype q = window.indexOf(u';');
-        char16_t code = 0;
-        if (q < 0 || !ReadCode(window.mid(2, q - 2), &code)) {
-            from = p + 1;
-            continue;
+    QString out;
+    out.reserve(input.size());
+    QString startRef;
+    for (const QChar c : input) {
+        out.append(c);
+        while (out.back() == u';') {
+            const qsizetype semi = out.size() - 1;
+            qsizetype digits = semi;
+            while (digits > 0 && semi - digits < kRefWindow - 3 && out[digits - 1].isDigit() &&
+                   out[digits - 1] < u'\x80')
+                --digits;
+            const qsizetype amp = digits - 2;
+            char16_t code = 0;
+            if (amp < 0 || out[amp] != u'&' || out[amp + 1] != u'#' ||
+                !ReadCode(QStringView(out).mid(digits, semi - digits), &code))
+                break;
+            if (amp == 0) {
+                startRef = out;
+                break;
+            }
+            const QString ref = out.mid(amp);
+            out.truncate(amp);
+            if (!startRef.isEmpty() && ref == startRef && out.startsWith(startRef)) {
+                out.replace(0, startRef.size(), QChar(code));
+                startRef.clear();
+            }
+            out.append(QChar(code));
         }
-
-        // Replace every occurrence at once. Before p one can only stand at the very
-        // start (which does not count as a reference itself), so the scan starts at p.
-        const QString ref = window.left(q + 1).toString();
-        QString out;
-        out.reserve(text.size());
-        qsizetype copied = 0;
-        qsizetype newP = p;
-        qsizetype at = text.startsWith(ref) ? 0 : p;
-        while (at >= 0) {
-            out += QStringView(text).mid(copied, at - copied);
-            if (at == p)
-                newP = out.size();
-            out += QChar(code);
-            copied = at + ref.size();
-            at = text.indexOf(ref, copied);
-        }
-        out += QStringView(text).mid(copied);
-        text = std::move(out);
-        // The new character may complete an "&#" just before it, or bring a ";" into the
-        // window of one that was passed over: look again from a window's width back.
-        from = std::max<qsizetype>(1, newP - kRefWindow);
     }
+    return out;
 }
 
 } // namespace pellomar
