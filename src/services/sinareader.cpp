@@ -9,6 +9,7 @@
 #include "services/service.h"
 
 #include <QRegularExpression>
+#include <QSet>
 #include <optional>
 
 namespace pellomar {
@@ -47,7 +48,23 @@ QStringList MenuEntries(const QString& line) {
     return line.split(entryEnd);
 }
 
-void QueueCategories(AppState& state, const QString& line) {
+// What one first page queues: no list twice (a heading repeated a thousand times), and no
+// category longer than the whole blog (a menu that claims 32767 articles a hundred times).
+struct PageQueueing {
+    AppState& state;
+    std::optional<int> blogTotal;
+    QSet<QString> lists;
+
+    void Add(int count, const QString& address, bool ownArticles) {
+        if (lists.contains(address))
+            return;
+        lists.insert(address);
+        AddSinaPages(state, ownArticles && blogTotal ? std::min(count, *blogTotal) : count,
+                     address);
+    }
+};
+
+void QueueCategories(PageQueueing& queue, const QString& line) {
     const QStringList pieces = MenuEntries(line);
     const QString current = u"<strong>" + kAllArticles + u"</strong>";
     for (qsizetype i = 1; i <= pieces.size() - 2; ++i) {
@@ -62,11 +79,12 @@ void QueueCategories(AppState& state, const QString& line) {
         const QString address =
             u"http" + CutBetween(piece, QStringLiteral("http"), QStringLiteral(".html"), 1) +
             u".html";
-        AddSinaPages(state, *count, address);
+        queue.Add(*count, address, true);
     }
 }
 
-void QueueFavourites(AppState& state, const QString& line) {
+void QueueFavourites(PageQueueing& queue, const QString& line) {
+    const AppState& state = queue.state;
     const std::optional<int> count =
         ReadCount(CutBetween(line, kFavourites + u"</a><em>(", QStringLiteral(")</em></"), 1));
     const qsizetype length = state.blogAddress.size();
@@ -78,14 +96,14 @@ void QueueFavourites(AppState& state, const QString& line) {
         QString(state.blogAddress)
             .replace(QStringLiteral("articlelist"), QStringLiteral("favourites"))
             .left(length - 2);
-    AddSinaPages(state, *count, address);
+    queue.Add(*count, address, false);
 }
 
-void QueueAllArticles(AppState& state, const QString& line) {
+void QueueAllArticles(PageQueueing& queue, const QString& line) {
     const std::optional<int> count =
         ReadCount(CutBetween(line, kAllArticles + u"<em>(", QStringLiteral(")</em>"), 1));
     if (count)
-        AddSinaPages(state, *count, state.blogAddress);
+        queue.Add(*count, queue.state.blogAddress, true);
 }
 
 QStringList Pieces(const QString& matches) {
@@ -167,14 +185,16 @@ void ReadSinaCounts(AppState& state, const QString& text) {
     const QString currentAll = u"<strong>" + kAllArticles + u"</strong>";
     const QString favourites = kFavourites + u"</a><em>";
     const QString heading = u"comp_title=\"" + kAllArticles;
+    PageQueueing queue{
+        state, ReadCount(CutBetween(text, currentAll + u"<em>(", QStringLiteral(")</em>"), 0)), {}};
     const QStringList lines = text.split(u'\n');
     for (const QString& line : lines) {
         if (line.contains(currentAll))
-            QueueCategories(state, line);
+            QueueCategories(queue, line);
         if (line.contains(favourites))
-            QueueFavourites(state, line);
+            QueueFavourites(queue, line);
         if (line.contains(heading))
-            QueueAllArticles(state, line);
+            QueueAllArticles(queue, line);
     }
 }
 

@@ -122,6 +122,20 @@ TEST_F(SinaReaderTest, QueuesCategoryThenFavouritesThenAllArticlePagesInPageOrde
     }
 }
 
+TEST_F(SinaReaderTest, NoCategoryOutgrowsTheBlogAndNoListIsQueuedTwice) {
+    const QList<MenuCategory> claims = {{1, QStringLiteral("甲"), 32767},
+                                        {1, QStringLiteral("甲"), 32767},
+                                        {2, QStringLiteral("乙"), 60}};
+    const QString heading = HeadingLine(QStringLiteral("全部博文"), 60);
+    ReadSinaCounts(state,
+                   FirstPage(Shape::Real, claims, 0, 60) + u'\n' + heading + u'\n' + heading);
+    EXPECT_EQ(
+        Queue(),
+        (QStringList{kHost + u"articlelist_1234_1_1.html", kHost + u"articlelist_1234_1_2.html",
+                     kHost + u"articlelist_1234_2_1.html", kHost + u"articlelist_1234_2_2.html",
+                     kHost + u"articlelist_1234_0_1.html", kHost + u"articlelist_1234_0_2.html"}));
+}
+
 TEST_F(SinaReaderTest, EveryCategoryOfTheMenuIsQueuedOnceAndTheAllArticlesEntryNever) {
     const QList<MenuCategory> categories = {
         {7, QStringLiteral("一"), 1}, {3, QStringLiteral("二"), 0}, {5, QStringLiteral("三"), 51}};
