@@ -27,10 +27,11 @@ void Pacer::AddRule(const PaceRule& rule) {
 
 void Pacer::SetLimit(int perWindow) {
     for (PaceRule& rule : m_rules)
-        rule.perWindow = perWindow;
+        if (!rule.pacedPaths.isEmpty())
+            rule.perWindow = perWindow;
     for (const auto& group : std::as_const(m_groups))
-        if (!group->slowed)
-            group->limit = perWindow;
+        if (!group->pacedPaths.isEmpty())
+            group->pathLimit = perWindow;
 }
 
 void Pacer::SetTiming(const Timing& timing) {
@@ -65,7 +66,7 @@ Pacer::Group& Pacer::GroupOf(const QUrl& url) {
         group = std::make_shared<Group>();
         group->label = rule ? rule->label : host;
         group->pacedPaths = rule ? rule->pacedPaths : QStringList();
-        group->limit = rule ? rule->perWindow : 0;
+        group->pathLimit = rule ? rule->perWindow : 0;
         group->wake.setSingleShot(true);
         Group* raw = group.get();
         connect(&group->wake, &QTimer::timeout, this, [this, raw] { Pump(*raw); });
@@ -73,14 +74,15 @@ Pacer::Group& Pacer::GroupOf(const QUrl& url) {
     return *group;
 }
 
-bool Pacer::IsPaced(const Group& group, const QUrl& url) const {
-    if (group.limit <= 0)
-        return false;
-    if (group.slowed || group.pacedPaths.isEmpty())
-        return true;
+int Pacer::LimitFor(const Group& group, const QUrl& url) const {
     const QString path = url.path();
-    return std::any_of(group.pacedPaths.begin(), group.pacedPaths.end(),
-                       [&path](const QString& prefix) { return path.startsWith(prefix); });
+    const bool pacedPath = group.pathLimit > 0 &&
+                           (group.pacedPaths.isEmpty() ||
+                            std::any_of(group.pacedPaths.begin(), group.pacedPaths.end(),
+                                        [&path](const QString& p) { return path.startsWith(p); }));
+    if (pacedPath && group.slowLimit > 0)
+        return std::min(group.pathLimit, group.slowLimit);
+    return pacedPath ? group.pathLimit : group.slowLimit;
 }
 
 void Pacer::Forget(Group& group, qint64 now) const {
@@ -91,7 +93,7 @@ void Pacer::Forget(Group& group, qint64 now) const {
 quint64 Pacer::Admit(const QUrl& url, std::function<void()> go) {
     Group& group = GroupOf(url);
     const quint64 ticket = ++m_nextTicket;
-    group.waiting.push_back(Waiter{ticket, IsPaced(group, url), std::move(go)});
+    group.waiting.push_back(Waiter{ticket, url, std::move(go)});
     Pump(group);
     const bool stillWaiting =
         std::any_of(group.waiting.begin(), group.waiting.end(),
@@ -129,8 +131,9 @@ void Pacer::Pump(Group& group) {
     std::deque<Waiter> ready;
     qint64 nextTurn = 0;
     for (auto it = group.waiting.begin(); it != group.waiting.end();) {
-        const bool turnFree =
-            group.givenUp || !it->paced || qsizetype(group.sends.size()) < qsizetype(group.limit);
+        // Worked out now: a slow-down since it was admitted counts.
+        const int limit = LimitFor(group, it->url);
+        const bool turnFree = group.givenUp || limit <= 0 || qsizetype(group.sends.size()) < limit;
         if (!turnFree) {
             nextTurn = group.sends.front() + m_timing.windowMs;
             ++it;
@@ -155,12 +158,11 @@ void Pacer::SlowDown(const QUrl& url) {
     Forget(group, now);
     // Soon after a pause the service may still be counting what we sent before it: the
     // pace set then is not yet proven too fast.
-    if (!group.slowed || now - group.resumedAt > m_timing.windowMs) {
+    if (group.slowLimit == 0 || now - group.resumedAt > m_timing.windowMs) {
         const int recent = int(group.sends.size());
-        const int before = group.limit > 0 ? std::min(group.limit, recent) : recent;
-        group.limit = std::max(kSlowestPerWindow, before / 2);
+        const int before = group.slowLimit > 0 ? std::min(group.slowLimit, recent) : recent;
+        group.slowLimit = std::max(kSlowestPerWindow, before / 2);
     }
-    group.slowed = true;
     const qint64 pause = group.nextPauseMs > 0 ? group.nextPauseMs : m_timing.firstPauseMs;
     group.nextPauseMs = std::min<qint64>(pause * 2, m_timing.longestPauseMs);
     ++m_pauseCount;

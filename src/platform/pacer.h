@@ -53,7 +53,8 @@ class Pacer : public QObject {
     ~Pacer() override;
 
     void AddRule(const PaceRule& rule);
-    // Replaces every rule's limit (0 lifts them): the user's own pace.
+    // Replaces the limit of every rule that names paced paths (0 lifts them): the user's
+    // own pace.
     void SetLimit(int perWindow);
     void SetTiming(const Timing& timing);
     const Timing& timing() const { return m_timing; }
@@ -89,14 +90,16 @@ class Pacer : public QObject {
   private:
     struct Waiter {
         quint64 ticket = 0;
-        bool paced = false;
+        QUrl url;
         std::function<void()> go;
     };
     struct Group {
         QString label;
         QStringList pacedPaths;
-        int limit = 0;
-        bool slowed = false;
+        // For the paced paths, from the rule or the user.
+        int pathLimit = 0;
+        // For every request, once the service asked us to slow down.
+        int slowLimit = 0;
         std::deque<qint64> sends;
         std::deque<Waiter> waiting;
         qint64 pausedUntil = 0;
@@ -109,7 +112,7 @@ class Pacer : public QObject {
 
     Group& GroupOf(const QUrl& url);
     const Group* FindGroup(const QUrl& url) const;
-    bool IsPaced(const Group& group, const QUrl& url) const;
+    int LimitFor(const Group& group, const QUrl& url) const;
     // Sends what may go now and sets the timer for the rest.
     void Pump(Group& group);
     void Forget(Group& group, qint64 now) const;
