@@ -46,6 +46,17 @@ TEST_F(ConsoleTest, OnATerminalProgressRewritesOneLineThatMessagesEndFirst) {
     EXPECT_EQ(Err(), QStringLiteral("\ra\x1b[K\rb\x1b[K\noops\n\rc\x1b[K\n"));
 }
 
+TEST_F(ConsoleTest, ControlCharactersFromPagesAreShownEscaped) {
+    Console console(out, err, true);
+    const QString title = u"\x1b]0;pwned\x07标题\x1b[2J\u009b31m\tx"_qs;
+    console.Error(u"文章下载失败：1 "_qs + title);
+    console.Progress(title);
+    console.Out(title);
+    const QString shown = u"\\x1B]0;pwned\\x07标题\\x1B[2J\\x9B31m\tx"_qs;
+    EXPECT_EQ(Err(), u"文章下载失败：1 "_qs + shown + u"\n\r"_qs + shown + u"\x1b[K\n"_qs);
+    EXPECT_EQ(QString::fromUtf8(out.data()), shown + u'\n');
+}
+
 TEST_F(ConsoleTest, AMessageTheCaptionJustShowedIsNotRepeated) {
     Console console(out, err, false);
     console.Progress(QStringLiteral("导入失败：文件是空的"));
