@@ -77,6 +77,12 @@ struct Row {
     QString size;
 };
 
+// A title or date from a task file edited by hand may hold markup the list cleaner never
+// saw; shown as text it cannot run in the index pages.
+QString AsText(QString text) {
+    return text.replace(u'<', QStringLiteral("&lt;")).replace(u'>', QStringLiteral("&gt;"));
+}
+
 Row ReadRow(const ArticleTable& table, const TaskPaths& paths, int i) {
     const QString category = table.Cell(i, ArticleTable::Category);
     const QString link = table.Cell(i, ArticleTable::Link);
@@ -84,8 +90,8 @@ Row ReadRow(const ArticleTable& table, const TaskPaths& paths, int i) {
     const QString file = paths.ArticleFile(category, link);
     const QFileInfo info(file);
     const qint64 bytes = !file.isEmpty() && info.isFile() ? info.size() : 0;
-    return {paths.CategoryName(category), link, table.Cell(i, ArticleTable::Title),
-            table.Cell(i, ArticleTable::Date), SizeText(bytes)};
+    return {paths.CategoryName(category), link, AsText(table.Cell(i, ArticleTable::Title)),
+            AsText(table.Cell(i, ArticleTable::Date)), SizeText(bytes)};
 }
 
 QString FullList(const std::vector<Row>& rows) {

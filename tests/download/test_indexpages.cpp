@@ -257,3 +257,15 @@ TEST_F(IndexPages, PerPageOutsideOneTo255CountsAsTwenty) {
     EXPECT_FALSE(QFileInfo::exists(InTask(u"甲4.htm"_qs)));
     EXPECT_TRUE(ReadCp936(InTask(u"index.html"_qs)).contains(u"<A href=甲3.htm><b>3</b></a>"));
 }
+
+TEST_F(IndexPages, MarkupInATitleOfAnEditedTaskFileIsShownAsText) {
+    ASSERT_TRUE(state.table().AddArticle(u"<script>alert(1)</script>"_qs, u"杂"_qs,
+                                         u"blog_1.html"_qs, u"<b>2011</b>"_qs));
+    Write();
+    for (const QString& page : {u"all.htm"_qs, u"杂1.htm"_qs, u"杂.htm"_qs}) {
+        const QString text = FileLines(InTask(page)).join(u'\n');
+        EXPECT_FALSE(text.contains(u"<script>")) << page.toStdString();
+        EXPECT_TRUE(text.contains(u"&lt;script&gt;alert(1)&lt;/script&gt;")) << page.toStdString();
+        EXPECT_TRUE(text.contains(u"&lt;b&gt;2011&lt;/b&gt;")) << page.toStdString();
+    }
+}
