@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/filenames.h"
 
+#include <QCryptographicHash>
+
 #include "core/articletable.h"
 
 #include <array>
@@ -148,11 +150,17 @@ QString TaskPaths::ArticleFile(const QString& category, const QString& link) con
 QString TaskPaths::PictureName(const QString& address) {
     constexpr qsizetype kMaxPictureName = 100;
     const QString name = SafeFileName(address);
-    qsizetype length = std::min(name.size(), kMaxPictureName);
+    if (name.size() <= kMaxPictureName)
+        return name;
+    // Addresses that agree in their first characters must not share one file: a longer one
+    // keeps fewer of them and ends in a hash of the whole address.
+    const QString hash = QString::fromLatin1(
+        QCryptographicHash::hash(address.toUtf8(), QCryptographicHash::Sha1).toHex().left(8));
+    qsizetype length = kMaxPictureName - hash.size() - 1;
     // Never keep half of a surrogate pair: the name must stay valid text on disk.
-    if (length < name.size() && name.at(length - 1).isHighSurrogate())
+    if (name.at(length - 1).isHighSurrogate())
         --length;
-    return name.left(length);
+    return name.left(length) + u'_' + hash;
 }
 
 QString TaskPaths::PictureFile(const QString& category, const QString& address) const {

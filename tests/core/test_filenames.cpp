@@ -116,13 +116,18 @@ TEST(TaskPaths, ACategoryNamedEmptyKeepsItsFilesInTheTaskFolderBesideNoOtherFile
     EXPECT_EQ(CategoryRelativePath(S(u"日记"), S(u"a.html"), u'\\'), S(u"日记\\a.html"));
 }
 
-TEST(TaskPaths, PictureNameIsTheFirstHundredCharacters) {
+TEST(TaskPaths, PictureNamesAreAtMostAHundredCharactersAndLongAddressesNeverShareOne) {
+    const QString shortAddress = S(u"http://s1.sinaimg.cn/middle/abc&amp;690");
+    EXPECT_EQ(TaskPaths::PictureName(shortAddress), SafeFileName(shortAddress));
     const QString address = S(u"http://p.example.com/") + QString(200, u'x');
     const QString name = TaskPaths::PictureName(address);
-    EXPECT_EQ(name, SafeFileName(address).left(100));
+    EXPECT_EQ(name.size(), 100);
+    EXPECT_TRUE(name.startsWith(SafeFileName(address).left(91)));
+    EXPECT_NE(TaskPaths::PictureName(address + u'y'), name);
+    EXPECT_EQ(TaskPaths::PictureName(address), name);
     // A surrogate pair is never cut in half.
-    const QString emoji = QString(99, u'a') + S(u"😀") + S(u"b");
-    EXPECT_EQ(TaskPaths::PictureName(emoji), QString(99, u'a'));
+    const QString emoji = QString(90, u'a') + S(u"😀") + QString(20, u'b');
+    EXPECT_TRUE(TaskPaths::PictureName(emoji).startsWith(QString(90, u'a') + u'_'));
 }
 
 TEST(CategoryFileNames, OnlyNamesWhoseFilesWouldMeetAreMadeUnique) {
