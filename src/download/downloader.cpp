@@ -154,6 +154,14 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     // Beside the task folder, not in it: a lock left by a killed process must not be packed.
     // Taken before anything is reset, since another process's run is under way.
     QLockFile lock(taskFolder + u".lock");
+    // A side file that is a folder, a link or a pipe would block or hang the task for good.
+    for (const QString& side : {QString(taskFolder + u".lock"), PendingPicturesPath(state)}) {
+        if (taskFolder.isEmpty() || !IsStrangeFile(side))
+            continue;
+        const QString text = u"任务的附属文件不是普通文件，请删除后重试：" + side;
+        state.ShowMessage(text);
+        co_return Outcome::Failure(text);
+    }
     // A lock that cannot even be written is left to the writes below, which say why.
     if (!taskFolder.isEmpty() && !lock.tryLock(0) && lock.error() == QLockFile::LockFailedError) {
         const QString text = u"任务正在被另一个下载使用：" + state.taskName;

@@ -22,15 +22,16 @@ struct Pending {
     QString address;
 };
 
-QString ListPath(const AppState& state) {
-    const QString folder = state.Paths().TaskFolder();
-    return folder.isEmpty() ? QString() : folder + u".pictures";
-}
+// Far more than any blog's pictures: a larger list is no list of ours.
+constexpr qint64 kMaxListBytes = 16 * 1024 * 1024;
 
 QList<Pending> ReadList(const AppState& state) {
     QList<Pending> pending;
     QSet<QString> seen;
-    const QString text = ReadTextFile(ListPath(state), QStringLiteral("UTF-8"));
+    const QFileInfo info(PendingPicturesPath(state));
+    if (!info.isFile() || info.isSymLink() || info.size() > kMaxListBytes)
+        return pending;
+    const QString text = ReadTextFile(PendingPicturesPath(state), QStringLiteral("UTF-8"));
     for (const QString& line : text.split(kCrLf, Qt::SkipEmptyParts)) {
         const qsizetype tab = line.indexOf(u'\t');
         if (tab < 0 || seen.contains(line))
@@ -54,8 +55,18 @@ QString MissingLines(const AppState& state, const QList<Pending>& pending) {
 
 } // namespace
 
+QString PendingPicturesPath(const AppState& state) {
+    const QString folder = state.Paths().TaskFolder();
+    return folder.isEmpty() ? QString() : folder + u".pictures";
+}
+
+bool IsStrangeFile(const QString& path) {
+    const QFileInfo info(path);
+    return (info.exists() || info.isSymLink()) && (!info.isFile() || info.isSymLink());
+}
+
 WriteResult RecordPendingPictures(AppState& state, const QStringList& entries) {
-    const QString path = ListPath(state);
+    const QString path = PendingPicturesPath(state);
     if (path.isEmpty() || entries.isEmpty())
         return {};
     QString text;
@@ -97,7 +108,7 @@ int RequeuePendingPictures(AppState& state) {
 }
 
 WriteResult SettlePendingPictures(AppState& state) {
-    const QString path = ListPath(state);
+    const QString path = PendingPicturesPath(state);
     if (path.isEmpty() || !QFileInfo::exists(path))
         return {};
     const QString missing = MissingLines(state, ReadList(state));

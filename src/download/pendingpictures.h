@@ -13,6 +13,12 @@ namespace pellomar {
 
 class AppState;
 
+// Where the list lies: beside the task folder, never in it.
+QString PendingPicturesPath(const AppState& state);
+
+// Something stands at the path that is not a plain file: a folder, a link, a pipe.
+bool IsStrangeFile(const QString& path);
+
 // Adds queue entries (row, CR LF, address) to the list before their page is written.
 WriteResult RecordPendingPictures(AppState& state, const QStringList& entries);
 

@@ -19,6 +19,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 using namespace pellomar;
 using pellomar::test::CpuSeconds;
@@ -171,6 +172,23 @@ TEST_F(Download, ASecondDownloadOfATaskInUseIsRefused) {
     EXPECT_EQ(messages, QStringList{refused.problem});
     EXPECT_EQ(server.TotalRequests(), 0);
     other.unlock();
+    Run();
+    ExpectFinished();
+}
+
+TEST_F(Download, SideFilesThatAreNoPlainFilesAreNamedInsteadOfBlockingTheTask) {
+    AddArticles(6);
+    const QString lock = Paths().TaskFolder() + u".lock";
+    const QString pictures = Paths().TaskFolder() + u".pictures";
+    ASSERT_TRUE(QDir().mkpath(lock));
+    ASSERT_EQ(mkfifo(QFile::encodeName(pictures).constData(), 0600), 0);
+    const Outcome refused = RunTask(DownloadArticles(state()), 5000);
+    EXPECT_EQ(refused.problem, u"任务的附属文件不是普通文件，请删除后重试：" + lock);
+    ASSERT_TRUE(QDir().rmdir(lock));
+    EXPECT_EQ(RunTask(DownloadArticles(state()), 5000).problem,
+              u"任务的附属文件不是普通文件，请删除后重试：" + pictures);
+    EXPECT_EQ(server.TotalRequests(), 0);
+    QFile::remove(pictures);
     Run();
     ExpectFinished();
 }
