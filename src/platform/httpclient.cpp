@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QNetworkReply>
+#include <QTimer>
 
 namespace pellomar {
 
@@ -89,6 +90,8 @@ void HttpClient::Transfer() {
     QNetworkReply* reply = m_method == u"POST" ? m_network.manager().post(request, QByteArray())
                                                : m_network.manager().get(request);
     m_reply = reply;
+    // Parented to the reply: it goes when the reply does.
+    QTimer::singleShot(m_network.WholeTransferLimit(), reply, [reply] { reply->abort(); });
     connect(reply, &QNetworkReply::readyRead, this, [this, reply] {
         if (reply != m_reply)
             return;

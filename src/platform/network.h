@@ -19,6 +19,8 @@ class Network : public QObject {
     Q_OBJECT
   public:
     static constexpr int kTransferTimeoutMs = 60'000;
+    // A transfer that trickles along without ever stalling ends here all the same.
+    static constexpr int kWholeTransferMs = 300'000;
     static constexpr qint64 kMaxBodyBytes = 64 * 1024 * 1024;
 
     explicit Network(QObject* parent = nullptr);
@@ -31,6 +33,8 @@ class Network : public QObject {
     // The time a transfer may stall before it is given up; tests shorten it.
     void SetTransferTimeout(int ms);
     int TransferTimeout() const { return m_transferTimeoutMs; }
+    void SetWholeTransferLimit(int ms) { m_wholeTransferMs = ms; }
+    int WholeTransferLimit() const { return m_wholeTransferMs; }
 
     // Proxies every plain-HTTP request through host:port; used by the bundled sample.
     void SetHttpProxy(const QString& host, quint16 port);
@@ -51,6 +55,7 @@ class Network : public QObject {
     QNetworkAccessManager m_manager;
     Pacer m_pacer;
     int m_transferTimeoutMs = kTransferTimeoutMs;
+    int m_wholeTransferMs = kWholeTransferMs;
     // Read once per value of SSL_CERT_FILE, not once per request.
     QByteArray m_certFile;
     std::optional<QSslConfiguration> m_tlsConfiguration;

@@ -373,3 +373,16 @@ TEST_F(HttpClientTest, SlowDownAnswersAreAskedAgainAfterThePauseAndHeaderAndType
     ASSERT_TRUE(server.LastRequest());
     EXPECT_EQ(server.LastRequest()->headers.value("referer"), "https://blog.sina.com.cn/");
 }
+
+TEST_F(HttpClientTest, ATransferThatDoesNotEndInTimeFailsWithoutABody) {
+    network.SetWholeTransferLimit(200);
+    server.SetPage(kPage, kBody);
+    server.AddDelay(kPage, 2000);
+    ScopedProxyEnv proxy(server);
+    QElapsedTimer clock;
+    clock.start();
+    Fetch(client, kPage);
+    EXPECT_LT(clock.elapsed(), 1500);
+    EXPECT_EQ(client.Status(), 0);
+    EXPECT_TRUE(client.ResponseBody().isEmpty());
+}
