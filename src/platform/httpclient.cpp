@@ -7,6 +7,7 @@
 #include <QCoreApplication>
 #include <QMetaObject>
 #include <QNetworkReply>
+#include <QSet>
 #include <QTimer>
 
 namespace pellomar {
@@ -132,6 +133,15 @@ bool CutShort(const QNetworkReply& reply, qsizetype received) {
     return known && received < announced;
 }
 
+// Two different lengths for one body (Qt joins repeated headers with commas): the framing
+// vouches for none of the bytes, as HTTP/1.1 says.
+bool ConflictingLengths(const QNetworkReply& reply) {
+    QSet<QByteArray> lengths;
+    for (const QByteArray& value : reply.rawHeader("Content-Length").split(','))
+        lengths.insert(value.trimmed());
+    return lengths.size() > 1;
+}
+
 } // namespace
 
 void HttpClient::Finish(QNetworkReply* reply) {
@@ -156,7 +166,8 @@ void HttpClient::Finish(QNetworkReply* reply) {
                             .toLower();
         if (reply->isOpen())
             m_body += reply->readAll();
-        if (TransferBroke(reply->error(), m_status) || CutShort(*reply, m_body.size())) {
+        if (TransferBroke(reply->error(), m_status) || CutShort(*reply, m_body.size()) ||
+            ConflictingLengths(*reply)) {
             // Half a page or picture is no data: the request failed on the network.
             m_body.clear();
             m_status = 0;

@@ -386,3 +386,15 @@ TEST_F(HttpClientTest, ATransferThatDoesNotEndInTimeFailsWithoutABody) {
     EXPECT_EQ(client.Status(), 0);
     EXPECT_TRUE(client.ResponseBody().isEmpty());
 }
+
+TEST_F(HttpClientTest, ConflictingLengthsMakeAFailedTransfer) {
+    LoopbackServer::Response response;
+    response.contentType = "text/html";
+    response.body = kBody;
+    response.headers = {{"Content-Length", "10"}};
+    server.SetResponse(kPage, response);
+    ScopedProxyEnv proxy(server);
+    Fetch(client, kPage);
+    EXPECT_EQ(client.Status(), 0);
+    EXPECT_TRUE(client.ResponseBody().isEmpty()) << client.ResponseBody().toStdString();
+}
