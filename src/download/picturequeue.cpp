@@ -10,6 +10,8 @@
 #include "platform/textstream.h"
 #include "services/service.h"
 
+#include <QUrl>
+
 namespace pellomar {
 
 namespace {
@@ -140,10 +142,18 @@ void PictureQueue::Step() {
             slot.entry.clear();
         }
 
-        if (slot.entry.isEmpty() && frontIsPicture()) {
+        // A page from the internet must not make us probe the user's own machine or
+        // network, unless the blog itself lives there.
+        while (slot.entry.isEmpty() && frontIsPicture()) {
             slot.entry = queue.TakeFirst();
             slot.ticks = 0;
-            slot.original = Ask(*client, slot.entry, m_state.originalPictures);
+            if (!IsLocalNetwork(QUrl(address())) || IsLocalNetwork(QUrl(m_state.blogAddress))) {
+                slot.original = Ask(*client, slot.entry, m_state.originalPictures);
+                break;
+            }
+            log(u"拒绝访问本机或局域网的地址 " + entryText());
+            m_failed.append(address());
+            slot.entry.clear();
         }
     }
 }

@@ -5,6 +5,7 @@
 #include "platform/network.h"
 
 #include <QCoreApplication>
+#include <QHostAddress>
 #include <QMetaObject>
 #include <QNetworkReply>
 #include <QSet>
@@ -16,6 +17,33 @@ bool IsWebAddress(const QString& address) {
     const QUrl url(address, QUrl::TolerantMode);
     const QString scheme = url.scheme().toLower();
     return url.isValid() && (scheme == u"http" || scheme == u"https") && !url.host().isEmpty();
+}
+
+bool IsLocalNetwork(const QUrl& url) {
+    const QString host = url.host().toLower();
+    if (host == u"localhost" || host.endsWith(u".localhost"))
+        return true;
+    QHostAddress address(host);
+    if (address.isNull())
+        return false;
+    bool mapped = false;
+    const quint32 v4 = address.toIPv4Address(&mapped);
+    if (mapped)
+        address = QHostAddress(v4);
+    // Qt counts the private IPv4 ranges as global.
+    static const QList<std::pair<QHostAddress, int>> privateRanges = {
+        QHostAddress::parseSubnet(QStringLiteral("10.0.0.0/8")),
+        QHostAddress::parseSubnet(QStringLiteral("172.16.0.0/12")),
+        QHostAddress::parseSubnet(QStringLiteral("192.168.0.0/16")),
+        QHostAddress::parseSubnet(QStringLiteral("100.64.0.0/10")),
+        QHostAddress::parseSubnet(QStringLiteral("169.254.0.0/16")),
+        QHostAddress::parseSubnet(QStringLiteral("0.0.0.0/8")),
+        QHostAddress::parseSubnet(QStringLiteral("fc00::/7")),
+    };
+    for (const auto& range : privateRanges)
+        if (address.isInSubnet(range))
+            return true;
+    return !address.isGlobal() || address.isLoopback() || address.isLinkLocal();
 }
 
 HttpClient::HttpClient(Network& network, QObject* parent) : QObject(parent), m_network(network) {}

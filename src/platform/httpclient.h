@@ -22,6 +22,10 @@ class Network;
 // An http or https address with a host: the only kind the client asks for.
 bool IsWebAddress(const QString& address);
 
+// localhost, or an address of this machine or of a private, link-local or otherwise
+// non-global network, written as a number.
+bool IsLocalNetwork(const QUrl& url);
+
 // A 2xx status: anything else (0 for a network failure) carries no usable body.
 inline bool IsSuccessStatus(int status) {
     return status >= 200 && status < 300;

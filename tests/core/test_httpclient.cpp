@@ -398,3 +398,13 @@ TEST_F(HttpClientTest, ConflictingLengthsMakeAFailedTransfer) {
     EXPECT_EQ(client.Status(), 0);
     EXPECT_TRUE(client.ResponseBody().isEmpty()) << client.ResponseBody().toStdString();
 }
+
+TEST(LocalNetwork, LoopbackPrivateAndLinkLocalAddressesAreTheUsersOwn) {
+    for (const char* own : {"http://127.0.0.1:22/", "http://[::1]/a", "http://169.254.169.254/",
+                            "http://192.168.1.1/x.jpg", "http://10.0.0.8/", "http://172.16.0.1/",
+                            "http://localhost/", "http://[fd00::1]/"})
+        EXPECT_TRUE(IsLocalNetwork(QUrl(QString::fromLatin1(own)))) << own;
+    for (const char* remote :
+         {"http://s1.sinaimg.cn/a.jpg", "http://8.8.8.8/", "http://[2001:4860::8888]/"})
+        EXPECT_FALSE(IsLocalNetwork(QUrl(QString::fromLatin1(remote)))) << remote;
+}

@@ -215,3 +215,14 @@ TEST_F(PictureQueueSteps, FullSizeSinaPicturesFallBackToTheListedSize) {
     EXPECT_EQ(server.LastRequest()->headers.value("referer"), "https://blog.sina.com.cn/");
     EXPECT_EQ(queue().Saved(), 2);
 }
+
+TEST_F(PictureQueueSteps, PicturesOnTheUsersOwnMachineOrNetworkAreNeverAsked) {
+    state().blogAddress = u"http://blog.sina.com.cn/s/articlelist_1_0_1.html"_qs;
+    const QString own = u"http://127.0.0.1:22/x.gif"_qs;
+    state().statusLog().Add(u"1\r\n" + own);
+    Queue(1);
+    queue().Step();
+    EXPECT_EQ(Slot(0).Address(), Picture(1));
+    EXPECT_EQ(queue().Failed(), QStringList{own});
+    EXPECT_EQ(LogMessages(dir.path()).value(0), u"拒绝访问本机或局域网的地址 1 " + own);
+}
