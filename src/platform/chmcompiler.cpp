@@ -17,6 +17,11 @@
 #include <QSaveFile>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+
+#ifdef Q_OS_LINUX
+#include <csignal>
+#include <sys/prctl.h>
+#endif
 #include <QTimer>
 #include <coroutine>
 #include <memory>
@@ -209,6 +214,10 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
     QProcess process;
     process.setWorkingDirectory(bridge);
     process.setProcessChannelMode(QProcess::MergedChannels);
+#ifdef Q_OS_LINUX
+    // A program killed outright must not leave the compiler running on without it.
+    process.setChildProcessModifier([] { ::prctl(PR_SET_PDEATHSIG, SIGKILL); });
+#endif
     // Verbosity 5 names every file it takes in, which drives the progress caption.
     process.start(path, {QStringLiteral("--verbosity"), QStringLiteral("5"), kBridgeProject},
                   QIODevice::ReadOnly);
