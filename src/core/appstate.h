@@ -36,6 +36,8 @@ inline constexpr ButtonStates kDiscovered{true, true, false, true, true, true};
 // A download, a CHM, a text export or an import under way.
 inline constexpr ButtonStates kBusy{false, false, false, true, false, false};
 inline constexpr ButtonStates kDownloaded{false, false, true, true, true, false};
+// Some articles failed: they can be asked again at once.
+inline constexpr ButtonStates kDownloadedWithFailures{false, true, true, true, true, false};
 inline constexpr ButtonStates kChmBuilt{true, false, false, true, false, true};
 inline constexpr ButtonStates kImported{true, true, false, true, false, true};
 } // namespace buttons

@@ -72,6 +72,15 @@ QCoro::Task<ListPage> FetchListPage(AppState& state, HttpClient& client, const Q
     co_return ListPage{};
 }
 
+// A run that found no list page: the line says why, and the window is left with something
+// to click (a new task, an import) rather than its searching state.
+Outcome NothingFound(AppState& state, const QString& line) {
+    state.statusLog().Add(line);
+    state.SetCaption(line);
+    state.SetButtons(buttons::kAtStartUp);
+    return Outcome::Failure(line);
+}
+
 Outcome Superseded() {
     return Outcome::Failure(QStringLiteral("查找被新的任务取代"));
 }
@@ -99,12 +108,8 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     const ListPage first = co_await FetchListPage(state, client, htp, superseded);
     if (superseded())
         co_return Superseded();
-    if (first.loginWall) {
-        const QString line = LoginProblem(state.network(), htp);
-        state.statusLog().Add(line);
-        state.SetCaption(line);
-        co_return Outcome::Failure(line);
-    }
+    if (first.loginWall)
+        co_return NothingFound(state, LoginProblem(state.network(), htp));
 
     const std::unique_ptr<ListReader> reader = MakeListReader(blg);
     if (reader) {
@@ -116,9 +121,7 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     }
     if (state.statusLog().Count() == 0) {
         const bool networkFailed = IsWebAddress(htp) && client.Status() == 0;
-        const QString line = networkFailed ? kNetworkFailed : kNoArticlesFound;
-        state.statusLog().Add(line);
-        co_return Outcome::Failure(line);
+        co_return NothingFound(state, networkFailed ? kNetworkFailed : kNoArticlesFound);
     }
 
     state.seenLinks.clear();

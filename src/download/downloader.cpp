@@ -323,7 +323,7 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
     if (state.titlesChanged)
         if (const Outcome saved = ExportTask(state); !saved)
             outcome.notes.append(saved.problem);
-    state.SetButtons(buttons::kDownloaded);
+    state.SetButtons(outcome.ok ? buttons::kDownloaded : buttons::kDownloadedWithFailures);
     if (outcome.ok && outcome.picturesFailed == 0) {
         state.SetCaption(QStringLiteral("全部完成，请用软件打包成CHM以便浏览"));
     } else {

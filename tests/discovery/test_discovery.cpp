@@ -85,6 +85,8 @@ class DiscoveryTest : public ::testing::Test {
         EXPECT_FALSE(state.ButtonEnabled(AppState::Download));
         EXPECT_FALSE(state.ButtonEnabled(AppState::ExportTask));
         EXPECT_TRUE(state.ButtonEnabled(AppState::NewTask));
+        EXPECT_TRUE(state.ButtonEnabled(AppState::ImportTask));
+        EXPECT_EQ(state.Caption(), kNoArticlesFound);
     }
 
     QTemporaryDir folder;

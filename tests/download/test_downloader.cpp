@@ -280,6 +280,8 @@ TEST_F(Download, WithTheNetworkDownRowsFailWithoutFilesAndPagesOnDiskStayForTheN
     EXPECT_EQ(offline.articlesSaved, 3);
     EXPECT_EQ(offline.articlesFailed, 5);
     EXPECT_EQ(state().Caption(), u"下载结束：文章成功3篇，失败5篇；图片成功0张，失败0张");
+    // The failures can be asked again at once.
+    EXPECT_EQ(state().Buttons(), buttons::kDownloadedWithFailures);
     EXPECT_EQ(offline.notes.size(), 5);
     EXPECT_TRUE(state().statusLog().Lines().contains(
         u"文章下载失败：8 标题8 http://blog.sina.com.cn/s/blog_8.html"_qs));
