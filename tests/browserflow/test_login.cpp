@@ -47,6 +47,9 @@ class WindowLogin : public ::testing::Test {
     }
     void TearDown() override {
         Stop();
+        // Chromium writes the profile's last files just after it is gone.
+        EXPECT_TRUE(
+            QTest::qWaitFor([&] { return QDir(m_data.path()).removeRecursively(); }, kWaitMs));
         qputenv("XDG_DATA_HOME", m_savedDataHome);
     }
 
