@@ -15,6 +15,16 @@ namespace {
 
 constexpr char kObjectName[] = "loginDialog";
 
+// What the login page's scripts log may hold its tokens: none of it reaches our output.
+class QuietPage : public QWebEnginePage {
+  public:
+    using QWebEnginePage::QWebEnginePage;
+
+  protected:
+    void javaScriptConsoleMessage(JavaScriptConsoleMessageLevel, const QString&, int,
+                                  const QString&) override {}
+};
+
 } // namespace
 
 LoginDialog::LoginDialog(LoginProfile& profile, const QString& address, QWidget* parent)
@@ -24,7 +34,7 @@ LoginDialog::LoginDialog(LoginProfile& profile, const QString& address, QWidget*
     // The page lives as long as the dialog; the login stays in the profile.
     setAttribute(Qt::WA_DeleteOnClose);
     m_view = new QWebEngineView(this);
-    m_view->setPage(new QWebEnginePage(profile.profile(), m_view));
+    m_view->setPage(new QuietPage(profile.profile(), m_view));
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Close, this);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* layout = new QVBoxLayout(this);
