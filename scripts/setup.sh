@@ -12,6 +12,7 @@ packages=(
   libgtest-dev
   fp-utils libchm-bin python3-chm epubcheck default-jre-headless
   xvfb xauth fonts-noto-cjk qt6-translations-l10n
+  xdotool imagemagick x11-utils   # scripts/screenshot.sh
 )
 missing=()
 for p in "${packages[@]}"; do

@@ -2,11 +2,15 @@
 #include "core/updatecheck.h"
 #include "download/engine.h"
 #include "platform/programfolder.h"
+#include "services/service.h"
 #include "ui/chinese.h"
+#include "ui/loginbar.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
 #ifdef PELLOMAR_HAS_BROWSER
 #include "browser/browserenvironment.h"
+#include "browser/logindialog.h"
+#include "browser/loginprofile.h"
 #include "browser/webbrowserview.h"
 #endif
 
@@ -48,9 +52,19 @@ int main(int argc, char** argv) {
     // Sohu and NetEase lists are read through it; start-up loads its blank page.
     pellomar::WebBrowserView browser;
     engine.state().SetBrowser(&browser);
+    // The user's login, kept between runs; only the services' cookies reach the engine.
+    pellomar::LoginProfile login(engine.state().network(), &pellomar::IsServiceCookie);
 #endif
     pellomar::MainWindow window(engine);
     QObject::connect(&window, &pellomar::MainWindow::closed, &app, &QApplication::quit);
+#ifdef PELLOMAR_HAS_BROWSER
+    window.login().SetHooks({[&login](QWidget* parent) {
+                                 pellomar::LoginDialog::Open(
+                                     login, pellomar::SinaService().loginAddress, parent);
+                             },
+                             [&login] { login.LogOut(); }});
+    login.LoadCookies();
+#endif
     window.updateCheck().Enable();
     window.show();
     if (!parser.positionalArguments().isEmpty()) {

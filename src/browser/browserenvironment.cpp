@@ -63,4 +63,12 @@ void AppendChromiumFlags(const QByteArrayList& flags) {
     qputenv("QTWEBENGINE_CHROMIUM_FLAGS", all.join(' '));
 }
 
+void UseEnvironmentProxy() {
+    static bool chromiumStarted = false;
+    if (!chromiumStarted) {
+        AppendChromiumFlags(ChromiumProxyFlags());
+        chromiumStarted = true;
+    }
+}
+
 } // namespace pellomar

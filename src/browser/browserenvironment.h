@@ -20,4 +20,7 @@ QByteArrayList ChromiumProxyFlags();
 // Adds switches to QTWEBENGINE_CHROMIUM_FLAGS, after any the user gave.
 void AppendChromiumFlags(const QByteArrayList& flags);
 
+// Call before making a profile: the first call gives Chromium the proxy of the moment.
+void UseEnvironmentProxy();
+
 } // namespace pellomar

@@ -112,11 +112,7 @@ class ScriptAnswer {
 } // namespace
 
 WebBrowserView::WebBrowserView(QObject* parent) : BrowserView(parent) {
-    static bool chromiumStarted = false;
-    if (!chromiumStarted) {
-        AppendChromiumFlags(ChromiumProxyFlags());
-        chromiumStarted = true;
-    }
+    UseEnvironmentProxy();
 
     // A profile without a storage name is off the record: nothing is kept on disk.
     m_profile = std::make_unique<QWebEngineProfile>();

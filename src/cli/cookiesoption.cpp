@@ -4,39 +4,7 @@
 #include "platform/cookiesfile.h"
 #include "services/service.h"
 
-#include <QStringList>
-
 namespace pellomar::cli {
-
-namespace {
-
-// A login is kept on the site's domain, one label above its blog host (blog.sina.com.cn:
-// sina.com.cn); the hosts the services' paces name add Sina's picture sites.
-QStringList ServiceSites() {
-    QStringList sites;
-    for (const char* host : {hosts::kSinaBlog, hosts::kSinaStatic, hosts::kBaiduSpace,
-                             hosts::kHexunDomain, hosts::kNetEaseDomain, hosts::kSohuDomain}) {
-        const QString name = QString::fromLatin1(host);
-        sites.append(name.mid(name.indexOf(u'.') + 1));
-    }
-    for (ServiceKind kind = 0; kind < kServiceCount; ++kind)
-        for (const PaceRule& rule : FindService(kind)->pace)
-            sites += rule.hosts;
-    return sites;
-}
-
-bool ForAService(const QNetworkCookie& cookie) {
-    static const QStringList sites = ServiceSites();
-    QString domain = cookie.domain();
-    if (domain.startsWith(u'.'))
-        domain.remove(0, 1);
-    for (const QString& site : sites)
-        if (domain == site || domain.endsWith(u'.' + site))
-            return true;
-    return false;
-}
-
-} // namespace
 
 // Only the services' cookies are kept: pictures come from any host, and the user's other
 // logins are none of theirs.
@@ -52,7 +20,7 @@ std::optional<QList<QNetworkCookie>> ReadCookiesOption(const QString& path, Cons
         console.Error(QStringLiteral("cookies文件里有%1个过期的cookie，已跳过").arg(file.expired));
     QList<QNetworkCookie> usable;
     for (const QNetworkCookie& cookie : file.cookies)
-        if (ForAService(cookie))
+        if (IsServiceCookie(cookie))
             usable.append(cookie);
     if (usable.isEmpty()) {
         console.Error(u"cookies文件里没有新浪等博客网站的cookie：" + path);

@@ -23,6 +23,11 @@ void CookieJar::Add(const QList<QNetworkCookie>& cookies) {
         insertCookie(cookie);
 }
 
+void CookieJar::Remove(const QList<QNetworkCookie>& cookies) {
+    for (const QNetworkCookie& cookie : cookies)
+        deleteCookie(cookie);
+}
+
 void CookieJar::Clear() {
     setAllCookies({});
 }

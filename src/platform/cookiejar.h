@@ -18,6 +18,8 @@ class CookieJar : public QNetworkCookieJar {
     // Each cookie as it stands (its domain and path already set), replacing one with the
     // same name, domain and path.
     void Add(const QList<QNetworkCookie>& cookies);
+    // Each cookie with the same name, domain and path.
+    void Remove(const QList<QNetworkCookie>& cookies);
     void Clear();
 
   protected:

@@ -2,6 +2,7 @@
 #include "platform/cookiesfile.h"
 
 #include <QFile>
+#include <QSaveFile>
 #include <optional>
 
 namespace pellomar {
@@ -82,6 +83,30 @@ CookiesFile ReadCookiesFile(const QString& path) {
     if (file.size() > kMaxFileBytes)
         return {{}, {}, 0, QStringLiteral("larger than %1 bytes").arg(kMaxFileBytes)};
     return ParseCookiesFile(file.readAll(), QDateTime::currentDateTimeUtc());
+}
+
+QString WriteCookiesFile(const QString& path, const QList<QNetworkCookie>& cookies) {
+    QByteArray text = "# Netscape HTTP Cookie File\n";
+    for (const QNetworkCookie& cookie : cookies) {
+        const bool subdomains = cookie.domain().startsWith(u'.');
+        const qint64 expiry =
+            cookie.isSessionCookie() ? 0 : cookie.expirationDate().toSecsSinceEpoch();
+        QByteArrayList fields{cookie.domain().toUtf8(),
+                              subdomains ? "TRUE" : "FALSE",
+                              cookie.path().toUtf8(),
+                              cookie.isSecure() ? "TRUE" : "FALSE",
+                              QByteArray::number(expiry),
+                              cookie.name(),
+                              cookie.value()};
+        text += (cookie.isHttpOnly() ? kHttpOnlyPrefix.toByteArray() : QByteArray()) +
+                fields.join('\t') + '\n';
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly) ||
+        !file.setPermissions(QFile::ReadOwner | QFile::WriteOwner) || file.write(text) < 0 ||
+        !file.commit())
+        return file.errorString();
+    return {};
 }
 
 } // namespace pellomar

@@ -2,7 +2,7 @@
 // A login brought from a browser as a Netscape cookies.txt file (what browser extensions
 // export and curl, wget and yt-dlp read): per line domain, include-subdomains flag, path,
 // secure flag, expiry in Unix seconds (0: a session cookie), name and value, separated by
-// tabs; "#HttpOnly_" before the domain marks an http-only cookie. The file is only read.
+// tabs; "#HttpOnly_" before the domain marks an http-only cookie.
 #pragma once
 
 #include <QByteArray>
@@ -25,5 +25,7 @@ struct CookiesFile {
 
 CookiesFile ParseCookiesFile(const QByteArray& text, const QDateTime& now);
 CookiesFile ReadCookiesFile(const QString& path);
+// Writes the cookies readable by the user alone; the file's error text, empty when written.
+QString WriteCookiesFile(const QString& path, const QList<QNetworkCookie>& cookies);
 
 } // namespace pellomar

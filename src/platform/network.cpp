@@ -111,10 +111,17 @@ void Network::SetHttpProxy(const QString& host, quint16 port) {
 
 void Network::AddCookies(const QList<QNetworkCookie>& cookies) {
     m_cookies->Add(cookies);
+    emit loginChanged();
+}
+
+void Network::RemoveCookies(const QList<QNetworkCookie>& cookies) {
+    m_cookies->Remove(cookies);
+    emit loginChanged();
 }
 
 void Network::ClearCookies() {
     m_cookies->Clear();
+    emit loginChanged();
 }
 
 bool Network::HasCookiesFor(const QUrl& url) const {

@@ -40,13 +40,18 @@ class Network : public QObject {
     void SetHttpProxy(const QString& host, quint16 port);
 
     // A login (cookies the user brought) sent with every request it belongs to, beside the
-    // cookies the services set during the run.
+    // cookies the services set during the run. Each change of it is signalled.
     void AddCookies(const QList<QNetworkCookie>& cookies);
+    void RemoveCookies(const QList<QNetworkCookie>& cookies);
     void ClearCookies();
     bool HasCookiesFor(const QUrl& url) const;
 
     // The proxy named by http_proxy / HTTP_PROXY, honouring no_proxy; none when unset.
     static QNetworkProxy ProxyFromEnvironment(const QUrl& target);
+
+  signals:
+    // A login was added or removed (not the cookies answers set).
+    void loginChanged();
 
   private:
     // The TLS settings trusting SSL_CERT_FILE's authorities; none when it names none.

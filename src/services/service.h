@@ -9,6 +9,7 @@
 
 #include <QByteArray>
 #include <QList>
+#include <QNetworkCookie>
 #include <QString>
 #include <memory>
 #include <optional>
@@ -94,6 +95,8 @@ struct Service {
     QByteArray pictureReferer;
     // The full-size address of a picture; empty where there is none. nullptr: none ever.
     QString (*originalPicture)(const QString& address) = nullptr;
+    // Where its readers log in with the embedded browser; empty: nowhere.
+    QString loginAddress;
 
     // A fresh list reader for one discovery run; nullptr: none for this service.
     std::unique_ptr<ListReader> (*makeReader)() = nullptr;
@@ -117,6 +120,10 @@ QString SameAddresses(ServiceKind kind, QString page);
 
 // Every service's pace, for the process's one pacer.
 void AddServicePace(Pacer& pacer);
+
+// A cookie of a service's site, one a login may bring to the engine; other sites' cookies
+// are none of the services' business.
+bool IsServiceCookie(const QNetworkCookie& cookie);
 
 // The service of a number; nullptr for a number that names none.
 const Service* FindService(ServiceKind kind);

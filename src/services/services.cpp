@@ -74,6 +74,36 @@ void AddServicePace(Pacer& pacer) {
             pacer.AddRule(rule);
 }
 
+namespace {
+
+// A login is kept on the site's domain, one label above its blog host (blog.sina.com.cn:
+// sina.com.cn); the hosts the services' paces name add Sina's picture sites.
+QStringList ServiceSites() {
+    QStringList sites;
+    for (const char* host : {hosts::kSinaBlog, hosts::kSinaStatic, hosts::kBaiduSpace,
+                             hosts::kHexunDomain, hosts::kNetEaseDomain, hosts::kSohuDomain}) {
+        const QString name = QString::fromLatin1(host);
+        sites.append(name.mid(name.indexOf(u'.') + 1));
+    }
+    for (ServiceKind kind = 0; kind < kServiceCount; ++kind)
+        for (const PaceRule& rule : FindService(kind)->pace)
+            sites += rule.hosts;
+    return sites;
+}
+
+} // namespace
+
+bool IsServiceCookie(const QNetworkCookie& cookie) {
+    static const QStringList sites = ServiceSites();
+    QString domain = cookie.domain();
+    if (domain.startsWith(u'.'))
+        domain.remove(0, 1);
+    for (const QString& site : sites)
+        if (domain == site || domain.endsWith(u'.' + site))
+            return true;
+    return false;
+}
+
 QString PicturesAsTheyStand(QString body) {
     return body;
 }

@@ -11,6 +11,7 @@
 #include "packaging/epubexport.h"
 #include "packaging/textexport.h"
 #include "ui/chinese.h"
+#include "ui/loginbar.h"
 #include "ui/messagebox.h"
 #include "ui/newtaskdialog.h"
 #include "ui/windowrules.h"
@@ -92,9 +93,14 @@ void MainWindow::BuildControls() {
     m_label3->setTextFormat(Qt::PlainText);
     m_label3->setCursor(Qt::PointingHandCursor);
     m_label3->installEventFilter(this);
+    // A long caption is cut rather than pushing the login aside.
+    m_label2->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    m_login = new LoginBar(state().network(), captionBar);
     auto* captionRow = new QHBoxLayout(captionBar);
     captionRow->setContentsMargins(0, 0, 0, 0);
     captionRow->addWidget(m_label2, 1);
+    captionRow->addWidget(m_login);
+    captionRow->addSpacing(12);
     captionRow->addWidget(m_label3);
 
     const QStringList captions = {QStringLiteral("新建"),    QStringLiteral("下载"),

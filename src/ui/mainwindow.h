@@ -22,6 +22,7 @@ namespace pellomar {
 
 class Engine;
 class AppState;
+class LoginBar;
 class NewTaskDialog;
 class UpdateCheck;
 
@@ -41,6 +42,7 @@ class MainWindow : public QWidget {
     void OpenTaskFile(const QString& path);
     // The version label's update check; it runs only once enabled.
     UpdateCheck& updateCheck() { return *m_updateCheck; }
+    LoginBar& login() { return *m_login; }
 
   signals:
     // The window was closed: the process is to end now.
@@ -84,6 +86,7 @@ class MainWindow : public QWidget {
     QLabel* m_label2 = nullptr;
     QTableView* m_msh = nullptr;
     QLabel* m_label3 = nullptr;
+    LoginBar* m_login = nullptr;
     std::array<QLabel*, 5> m_label5{};
     QLineEdit* m_text2 = nullptr;
     // Command1 to Command7.

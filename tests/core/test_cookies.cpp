@@ -6,7 +6,9 @@
 #include "support/runtask.h"
 #include "support/tlsfixture.h"
 
+#include <QFile>
 #include <QSet>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 using namespace pellomar;
@@ -52,6 +54,19 @@ TEST(CookiesTest, FileLinesBecomeCookiesWithTheirDomainsOrAreCountedOut) {
         EXPECT_EQ(Described(ParseCookiesFile(
                       text, QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC))),
                   expected);
+}
+
+TEST(CookiesTest, AWrittenFileReadsBackTheSameCookiesAndOnlyItsOwnerMayReadIt) {
+    const CookiesFile original =
+        ParseCookiesFile("#HttpOnly_.sina.com.cn\tTRUE\t/\tTRUE\t1800000000\tSUB\t_2A25\n"
+                         "login.sina.com.cn\tFALSE\t/sso\tFALSE\t0\tULOGIN\tx=1\n",
+                         QDateTime::fromSecsSinceEpoch(1'700'000'000, Qt::UTC));
+    ASSERT_EQ(original.cookies.size(), 2);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(u"cookies.txt"_qs);
+    ASSERT_EQ(WriteCookiesFile(path, original.cookies), QString());
+    EXPECT_EQ(Described(ReadCookiesFile(path)), Described(original));
+    EXPECT_EQ(QFile::permissions(path) & 0x0077, 0);
 }
 
 TEST(CookiesTest, LoginGoesOnlyWhereItBelongsAndAnswersAreKept) {

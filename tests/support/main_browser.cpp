@@ -2,7 +2,13 @@
 #include "browser/browserenvironment.h"
 #include "support/browserserver.h"
 
+#ifdef PELLOMAR_TEST_WIDGETS
+#include <QApplication>
+using TestApplication = QApplication;
+#else
 #include <QGuiApplication>
+using TestApplication = QGuiApplication;
+#endif
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -12,7 +18,7 @@ int main(int argc, char** argv) {
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
     pellomar::PrepareBrowserEnvironment();
-    QGuiApplication app(argc, argv);
+    TestApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     pellomar::test::FixtureServer server;
     if (!server.Listen())

@@ -4,6 +4,7 @@
 #include "download/engine.h"
 #include "support/fixtureserver.h"
 #include "ui/chinese.h"
+#include "ui/loginbar.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
 #include "uitest.h"
@@ -295,6 +296,15 @@ TEST_F(MainWindowTest, ClosingTheWindowClosesTheDialogAndEndsTheProgram) {
     EXPECT_FALSE(m_window->isVisible());
     EXPECT_FALSE(m_window->dialog()->isVisible());
     EXPECT_EQ(closed.size(), 1);
+}
+
+TEST_F(MainWindowTest, WithoutTheBrowserLoginIsDisabledAndSaysWhy) {
+    auto* login = Control<QPushButton>(u"loginButton"_qs);
+    EXPECT_FALSE(login->isEnabled());
+    EXPECT_TRUE(login->toolTip().contains(u"没有内置浏览器"));
+    EXPECT_EQ(Control<QLabel>(u"loginState"_qs)->text(), u"未登录");
+    m_window->login().SetHooks({[](QWidget*) {}, [] {}});
+    EXPECT_TRUE(login->isEnabled());
 }
 
 TEST_F(MainWindowTest, ImportAsksForATaskFileInTheProgramFolderAndCancelChangesNothing) {
