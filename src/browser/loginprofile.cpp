@@ -27,8 +27,11 @@ bool SameCookie(const QNetworkCookie& a, const QNetworkCookie& b) {
 
 } // namespace
 
+// Beside the per-user program folder, not in it: an installed program keeps its tasks
+// there, and a task named like this folder would share it.
 QString LoginProfile::StorageFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::AppDataLocation) + u"/browser";
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           u"/pellomar-login";
 }
 
 QString LoginProfile::CookiesCopy() {

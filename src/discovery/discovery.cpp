@@ -109,7 +109,7 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     if (superseded())
         co_return Superseded();
     if (first.loginWall)
-        co_return NothingFound(state, LoginProblem(state.network(), htp));
+        co_return NothingFound(state, LoginProblem(state.network(), blg, htp));
 
     const std::unique_ptr<ListReader> reader = MakeListReader(blg);
     if (reader) {
@@ -170,7 +170,7 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
         outcome.problem =
             QStringLiteral("有%1个列表页没能读取，找到的文章可能不全").arg(unread.size());
     if (loginWall)
-        outcome.problem = LoginProblem(state.network(), htp);
+        outcome.problem = LoginProblem(state.network(), blg, htp);
     if (const std::optional<QString> label = state.network().pacer().GivenUpLabel())
         outcome.problem = *label + kGaveUpWaiting + outcome.problem;
     state.SetCaption(outcome.ok || outcome.articles == 0

@@ -330,7 +330,8 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         outcome.problem = Summary(outcome);
         if (const int row = LoginWalledRow(state); row > 0)
             outcome.problem =
-                LoginProblem(state.network(), ArticleAddress(state, row)) + u'；' + outcome.problem;
+                LoginProblem(state.network(), state.serviceKind, ArticleAddress(state, row)) +
+                u'；' + outcome.problem;
         if (const std::optional<QString> label = state.network().pacer().GivenUpLabel())
             outcome.problem = *label + kGaveUpWaiting + outcome.problem;
         state.SetCaption(outcome.problem);

@@ -93,6 +93,8 @@ struct Service {
     QList<PaceRule> pace;
     // The Referer its picture hosts want; empty: the article's own address.
     QByteArray pictureReferer;
+    // The cookie its login sets; empty: any cookie of its sites counts as a login.
+    QByteArray loginCookie;
     // The full-size address of a picture; empty where there is none. nullptr: none ever.
     QString (*originalPicture)(const QString& address) = nullptr;
     // Where its readers log in with the embedded browser; empty: nowhere.
@@ -110,7 +112,11 @@ QString PicturesAsTheyStand(QString body);
 
 // What a login wall means: with no login for the address, that one is needed; with one,
 // that it gives no access.
-QString LoginProblem(const Network& network, const QString& address);
+QString LoginProblem(Network& network, ServiceKind kind, const QString& address);
+
+// Whether the engine holds the service's login for the address: its login cookie, where
+// the service names one (a login page sets visitor cookies before anyone logs in).
+bool HasLogin(Network& network, ServiceKind kind, const QString& address);
 
 // The wall the page is, if it lacks the body markers and the service knows it.
 const PageWall* FindWall(ServiceKind kind, const QString& page);

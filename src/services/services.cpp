@@ -8,7 +8,10 @@
 #include "services/blogaddress.h"
 #include "services/listreader.h"
 
+#include <QNetworkCookie>
+#include <QNetworkCookieJar>
 #include <QUrl>
+#include <algorithm>
 
 #include <array>
 
@@ -56,8 +59,19 @@ const PageWall* FindWall(ServiceKind kind, const QString& page) {
     return nullptr;
 }
 
-QString LoginProblem(const Network& network, const QString& address) {
-    if (!network.HasCookiesFor(QUrl(address)))
+bool HasLogin(Network& network, ServiceKind kind, const QString& address) {
+    const Service* service = FindService(kind);
+    const QUrl url(address);
+    if (!service || service->loginCookie.isEmpty())
+        return network.HasCookiesFor(url);
+    const QList<QNetworkCookie> cookies = network.manager().cookieJar()->cookiesForUrl(url);
+    return std::any_of(cookies.begin(), cookies.end(), [service](const QNetworkCookie& c) {
+        return c.name() == service->loginCookie;
+    });
+}
+
+QString LoginProblem(Network& network, ServiceKind kind, const QString& address) {
+    if (!HasLogin(network, kind, address))
         return QStringLiteral(
             "这个博客只有作者登录后才能看：请先登录（窗口里的“登录”，或命令行的 --cookies 文件）");
     return QStringLiteral("这个登录看不了这个博客：只有博客作者的账号才能看，请用作者的账号登录");

@@ -94,6 +94,7 @@ Service Build() {
                {},
                0}};
     s.pictureReferer = "https://blog.sina.com.cn/";
+    s.loginCookie = "SUB";
     s.originalPicture = &SinaOriginalPicture;
     s.loginAddress = QStringLiteral("https://login.sina.com.cn/signup/signin.php?entry=blog");
     return s;

@@ -44,7 +44,7 @@ void LoginBar::SetHooks(LoginHooks hooks) {
 
 void LoginBar::Update() {
     const bool loggedIn =
-        m_network.HasCookiesFor(QUrl(u"https://" + QLatin1StringView(hosts::kSinaBlog) + u'/'));
+        HasLogin(m_network, kSina, u"https://" + QLatin1StringView(hosts::kSinaBlog) + u'/');
     m_state->setText(loggedIn ? QStringLiteral("已登录新浪") : QStringLiteral("未登录"));
     m_login->setEnabled(bool(m_hooks.open));
     m_logout->setEnabled(loggedIn);
