@@ -6,7 +6,7 @@ here=$(cd "$(dirname "$0")/.." && pwd)
 build=${1:-$here/build}
 
 packages=(
-  cmake ninja-build g++ pkg-config clang-format
+  cmake ninja-build g++ pkg-config clang-format clang libclang-rt-14-dev
   qt6-base-dev qt6-5compat-dev qcoro-qt6-dev libgl-dev qt6-webengine-dev
   libxml2-dev libzip-dev
   libgtest-dev
