@@ -62,6 +62,21 @@ QString CommandHelp(const Command& command) {
     return text.trimmed();
 }
 
+// The value of an option given as "--name VALUE" or "--name=VALUE" (advancing i past it);
+// a null text when the value is missing; nothing when the argument is another one, or
+// after "--".
+std::optional<QString> Valued(QStringView name, const QStringList& arguments, qsizetype& i,
+                              bool optionsEnded) {
+    const QString& argument = arguments[i];
+    if (optionsEnded)
+        return std::nullopt;
+    if (argument == name)
+        return i + 1 < arguments.size() ? arguments[++i] : QString();
+    if (argument.startsWith(name) && argument.mid(name.size()).startsWith(u'='))
+        return argument.mid(name.size() + 1);
+    return std::nullopt;
+}
+
 // Global options may stand before or after the command's name; anything else that looks
 // like an option is the command's own once its name has been seen. "--" ends the options.
 std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOptions& options) {
@@ -70,28 +85,23 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
         const QString& argument = arguments[i];
         if (!optionsEnded && argument == u"--") {
             optionsEnded = true;
-        } else if (!optionsEnded && argument == u"--dir") {
-            if (i + 1 >= arguments.size())
+        } else if (const std::optional<QString> folder =
+                       Valued(u"--dir", arguments, i, optionsEnded)) {
+            if (folder->isNull())
                 return QStringLiteral("--dir needs a folder");
-            options.folder = arguments[++i];
-        } else if (!optionsEnded && argument.startsWith(u"--dir=")) {
-            options.folder = argument.mid(6);
-        } else if (!optionsEnded && (argument == u"--pace" || argument.startsWith(u"--pace="))) {
-            const bool separate = argument == u"--pace";
-            if (separate && i + 1 >= arguments.size())
-                return QStringLiteral("--pace needs a number");
-            const QString value = separate ? arguments[++i] : argument.mid(7);
+            options.folder = *folder;
+        } else if (const std::optional<QString> value =
+                       Valued(u"--pace", arguments, i, optionsEnded)) {
             bool ok = false;
-            const int pace = value.toInt(&ok);
+            const int pace = value->toInt(&ok);
             if (!ok || pace < 0 || pace > 10'000)
-                return u"--pace needs a number from 0 to 10000, not " + value;
+                return u"--pace needs a number from 0 to 10000, not " + *value;
             options.pace = pace;
-        } else if (!optionsEnded && argument == u"--cookies") {
-            if (i + 1 >= arguments.size())
+        } else if (const std::optional<QString> file =
+                       Valued(u"--cookies", arguments, i, optionsEnded)) {
+            if (file->isNull())
                 return QStringLiteral("--cookies needs a file");
-            options.cookiesFile = arguments[++i];
-        } else if (!optionsEnded && argument.startsWith(u"--cookies=")) {
-            options.cookiesFile = argument.mid(10);
+            options.cookiesFile = *file;
         } else if (!optionsEnded && argument == u"--original-pictures") {
             options.originalPictures = true;
         } else if (!optionsEnded && (argument == u"--quiet" || argument == u"-q")) {
