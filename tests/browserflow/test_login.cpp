@@ -3,9 +3,14 @@
 // with a Sina login cookie, wired as the program wires it.
 #include "browser/logindialog.h"
 #include "browser/loginprofile.h"
+#include "demo/sampleblog.h"
+#include "discovery/discovery.h"
+#include "download/downloader.h"
 #include "download/engine.h"
 #include "services/service.h"
 #include "support/browserserver.h"
+#include "support/runtask.h"
+#include "support/sinatoday.h"
 #include "ui/loginbar.h"
 #include "ui/mainwindow.h"
 #include "ui/newtaskdialog.h"
@@ -146,6 +151,32 @@ TEST_F(WindowLogin, ALoginKeptFromTheLastRunIsLoadedAtStartAndLogOutEmptiesBoth)
     EXPECT_FALSE(QFile::exists(LoginProfile::CookiesCopy()));
     // The page on Sina's domain no longer sees the login either.
     EXPECT_FALSE(RunScript(OpenDialog(), u"document.cookie"_qs).toString().contains(u"SUB="));
+}
+
+TEST_F(WindowLogin, TheLoginOpensAnOwnerOnlyBlogToTheWindowsDiscoveryAndDownload) {
+    sample::SampleOptions options;
+    options.articleCount = 8;
+    options.favouriteCount = 0;
+    const sample::SampleBlog blog = sample::GenerateSampleBlog(options);
+    SinaTodayServer walled;
+    ASSERT_TRUE(walled.Start());
+    walled.Serve(blog);
+    walled.RequireLogin("SUB=login-secret");
+    Start();
+    AppState& state = m_engine->state();
+    RunTask(state.StartUp());
+    // The engine asks the walled blog; Chromium stays with the run's server.
+    state.network().SetHttpProxy(u"127.0.0.1"_qs, walled.Port());
+    const QString address = sample::FirstPageAddress(blog);
+    EXPECT_FALSE(RunTask(pellomar::Start(state, kSina, u"私人"_qs, address), kWaitMs).ok);
+    EXPECT_TRUE(state.Caption().startsWith(u"这个博客只有作者登录后才能看"))
+        << state.Caption().toStdString();
+
+    ASSERT_TRUE(LogIn());
+    const Outcome found = RunTask(pellomar::Start(state, kSina, u"私人"_qs, address), kWaitMs);
+    EXPECT_EQ(found.articles, blog.articles.size());
+    EXPECT_TRUE(
+        RunTask(WaitForPictures(state, RunTask(DownloadArticles(state), kWaitMs)), kWaitMs).ok);
 }
 
 } // namespace
