@@ -197,6 +197,7 @@ void Pacer::BeginRun() {
     for (const auto& group : std::as_const(m_groups)) {
         group->givenUp = false;
         group->pausedInRun = 0;
+        group->nextPauseMs = 0;
     }
 }
 

@@ -72,7 +72,8 @@ class Pacer : public QObject {
     bool GivenUp(const QUrl& url) const;
     // The label of a group given up this run, if any.
     std::optional<QString> GivenUpLabel() const;
-    // A new run: pauses so far and given-up groups are forgotten; slower paces stay.
+    // A new run: pauses so far (and their growing length) and given-up groups are
+    // forgotten; slower paces stay.
     void BeginRun();
 
     // The pause that ends last among the groups pausing now.
