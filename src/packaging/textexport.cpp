@@ -146,6 +146,7 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
     const ArticleTable& table = state.table();
     const int total = table.RowCount() - 2;
     int count = 0;
+    QString problem;
     for (int i = 1; i <= total; ++i) {
         if (i % 50 == 0)
             co_await YieldOnce{};
@@ -170,17 +171,35 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
                                          !(cat.isEmpty() && TakenInExportFolder(table, textName))
                                      ? categoryFolder + u'/' + textName
                                      : QString();
-        const QString text = HtmlToText(pagePath, textPath);
+        const QString text = HtmlToText(pagePath, QString());
+        // A page with nothing left gets no text file, as before.
+        if (!text.isNull() && !textPath.isEmpty())
+            if (WriteResult written = WriteTextFile(textPath, text + kCrLf); !written) {
+                problem = written.error;
+                break;
+            }
         ++count;
         const QString combinedName = u"all" + cat + u".txt";
-        if (IsSafePathComponent(combinedName))
-            AppendTextFile(exportFolder.filePath(combinedName), u"----------------   " + textName +
-                                                                    u"   ----------------" + kCrLf +
-                                                                    text + kCrLf);
+        if (!IsSafePathComponent(combinedName))
+            continue;
+        if (WriteResult appended = AppendTextFile(
+                exportFolder.filePath(combinedName),
+                u"----------------   " + textName + u"   ----------------" + kCrLf + text + kCrLf);
+            !appended) {
+            problem = appended.error;
+            break;
+        }
     }
-    state.SetCaption(u"转换TXT完成,一共" + QString::number(count) + u"个");
     state.SetButtons(saved);
     state.textExportRunning = false;
+    // A full disk or a folder that cannot be written: the export is not done.
+    if (!problem.isEmpty()) {
+        Outcome failed = fail(problem);
+        failed.articles = total;
+        failed.articlesSaved = count;
+        co_return failed;
+    }
+    state.SetCaption(u"转换TXT完成,一共" + QString::number(count) + u"个");
     Outcome outcome;
     outcome.ok = true;
     outcome.articles = total;

@@ -4,6 +4,7 @@
 #include "packaging/textexport.h"
 #include "platform/textstream.h"
 #include "support/runtask.h"
+#include "support/scopedtmpfs.h"
 
 #include <QDir>
 #include <QFile>
@@ -206,4 +207,28 @@ TEST_F(ExportTextTest, ButtonsAreHeldDuringTheExportAndGivenBackAfter) {
     ASSERT_EQ(seen.size(), 2u);
     EXPECT_EQ(seen[0], (std::array<bool, 6>{false, false, false, true, false, false}));
     EXPECT_EQ(seen[1], (std::array<bool, 6>{false, false, true, true, true, false}));
+}
+
+TEST(ExportTextFullDisk, AWriteThatFailsIsNamedAndTheExportIsNotDone) {
+    test::ScopedTmpfs disk(160 * 1024, false);
+    if (!disk.Mounted())
+        GTEST_SKIP() << "needs root to mount a small tmpfs";
+    AppState state(disk.Path());
+    state.taskName = QStringLiteral("满盘");
+    const TaskPaths paths{disk.Path(), state.taskName};
+    ASSERT_TRUE(QDir().mkpath(paths.CategoryFolder(u"生活"_qs)));
+    // 80 KB of pages that make 160 KB of texts: more than the disk has left.
+    for (int row = 1; row <= 20; ++row) {
+        const QString link = u"blog_" + QString::number(row) + u".html";
+        ASSERT_TRUE(
+            state.table().AddArticle(u"标题" + QString::number(row), u"生活"_qs, link, u"d"_qs));
+        ASSERT_TRUE(WriteBytes(paths.ArticleFile(u"生活"_qs, link),
+                               EncodeCp936(u"<p>" + QString(2000, QChar(u'文')) + u"</p>")));
+    }
+    const Outcome outcome = test::RunTask(ExportText(state));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(outcome.problem.startsWith(u"转换TXT失败：" + disk.Path()))
+        << outcome.problem.toStdString();
+    EXPECT_EQ(state.Caption(), outcome.problem);
+    EXPECT_LT(outcome.articlesSaved, 20);
 }
