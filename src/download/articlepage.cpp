@@ -108,6 +108,13 @@ WriteResult ProcessArticlePage(AppState& state, const QString& servedPage, int r
         return {};
     }
 
+    if (!errorAnswer && IsCutOffDocument(servedPage)) {
+        // Half a page is no answer: asked again, and an earlier whole page stands.
+        state.rowNotes[row] = kCutOffNote;
+        table.SetMark(row, IsFinishedPage(file) ? kMarkDone : givenUp ? kMarkFailed : QString());
+        return {};
+    }
+
     const Service* service = FindService(state.serviceKind);
     const SiteProfile* profile = service ? &service->profile : nullptr;
     const QString page = SameAddresses(state.serviceKind, servedPage);

@@ -28,6 +28,9 @@ WriteResult ProcessArticlePage(AppState& state, const QString& servedPage, int r
 // Notes a row of the current run whose page had no body markers and was saved whole.
 inline const QString kSavedWholeNote = QStringLiteral("没有找到正文标记，整页保存：");
 
+// Notes a row whose page came cut off (it opens as a document but never ends).
+inline const QString kCutOffNote = QStringLiteral("页面不完整（传输中断）：");
+
 // The page written for an article that is gone: a note, a link to the article's address at
 // the service, and a signature.
 QString GonePlaceholder(ServiceKind kind, const QString& taskName, const QString& link);

@@ -5,12 +5,34 @@
 #include "core/filenames.h"
 #include "platform/eventloop.h"
 
+#include <QFile>
 #include <QFileInfo>
 
 namespace pellomar {
 
 bool IsOnDisk(const QString& path) {
     return !path.isEmpty() && QFileInfo(path).size() > 0;
+}
+
+bool IsCutOffDocument(QStringView page) {
+    const QStringView start = page.trimmed();
+    const bool document = start.startsWith(u"<!doctype", Qt::CaseInsensitive) ||
+                          start.startsWith(u"<html", Qt::CaseInsensitive);
+    return document && !page.contains(u"</html", Qt::CaseInsensitive);
+}
+
+bool IsFinishedPage(const QString& path) {
+    if (!IsOnDisk(path))
+        return false;
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return false;
+    // Only a page saved whole opens as a document; a body cut out of one never does.
+    constexpr qint64 kHead = 64;
+    const QByteArray head = file.peek(kHead);
+    if (!IsCutOffDocument(QString::fromLatin1(head)))
+        return true;
+    return !IsCutOffDocument(QString::fromLatin1(file.readAll()));
 }
 
 void AdvanceSpinner(AppState& state, int slot) {
@@ -38,7 +60,7 @@ QCoro::Task<int> NextPendingArticle(AppState& state, int from) {
         // and page processing gives it up.
         const QString file = paths.ArticleFile(table.Cell(row, ArticleTable::Category),
                                                table.Cell(row, ArticleTable::Link));
-        if (!IsOnDisk(file))
+        if (!IsFinishedPage(file))
             co_return row;
         table.SetMark(row, kMarkDone);
         state.SetCaption(u"下载文章：" + QString::number(row) + u'/' + QString::number(count));

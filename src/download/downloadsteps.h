@@ -23,12 +23,19 @@ inline const QString kMarkFailed = QStringLiteral("×");
 void AdvanceSpinner(AppState& state, int slot);
 
 // The first row, from `from` up to the last article, whose mark is empty and whose article
-// file does not exist; 0 when there is none. Rows passed on the way with an empty mark and
+// file is no finished page; 0 when there is none. Rows passed on the way with an empty mark and
 // an existing file are marked done. Rows before `from` must hold no empty mark.
 QCoro::Task<int> NextPendingArticle(AppState& state, int from = 1);
 
 // A page or picture file with something in it: an empty file is what a full disk left in
 // an earlier run, and stands for nothing.
 bool IsOnDisk(const QString& path);
+
+// A page that opens as a whole document but never reaches its "</html>": the transfer was
+// cut, whatever its framing said (Qt takes a garbage chunk size for the last chunk).
+bool IsCutOffDocument(QStringView page);
+
+// An article file on disk that is a finished page: not empty, and not a document cut off.
+bool IsFinishedPage(const QString& path);
 
 } // namespace pellomar

@@ -6,6 +6,7 @@
 #include "download/downloadlog.h"
 #include "download/downloadsteps.h"
 #include "download/pictures.h"
+#include "download/wholepicture.h"
 #include "platform/httpclient.h"
 #include "platform/textstream.h"
 #include "services/service.h"
@@ -123,6 +124,9 @@ void PictureQueue::Step() {
             } else if (IsText(*client)) {
                 // A host that refuses us answers with a page in the picture's place.
                 log(u"下载失败！不是图片(" + QString::fromLatin1(client->ContentType()) + u") " +
+                    entryText() + u" 到本地:" + path);
+            } else if (!IsWholePicture(body)) {
+                log(u"下载失败！图片不完整(" + QString::number(body.size()) + u"字节) " +
                     entryText() + u" 到本地:" + path);
             } else if (path.isEmpty()) {
                 log(u"下载失败！无法写入 " + entryText() + u" 到本地:" + path);

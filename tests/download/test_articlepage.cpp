@@ -4,6 +4,7 @@
 #include "download/articlepage.h"
 #include "download/downloadsteps.h"
 #include "downloadtesthelpers.h"
+#include "support/runtask.h"
 
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -181,4 +182,20 @@ TEST_F(ArticlePage, LinkOrCategoryLeadingOutsideTheTaskFolderWritesNothing) {
     ASSERT_EQ(log.size(), 3);
     EXPECT_EQ(log[0], u"路径越出任务文件夹，已放弃:分类\\../../escaped.html");
     EXPECT_FALSE(QFileInfo::exists(QDir(dir.path()).absoluteFilePath(u"../escaped.html"_qs)));
+}
+
+TEST_F(ArticlePage, ACutOffPageIsAskedAgainAndACutOffFileIsNoFinishedPage) {
+    Process(1, u"<!DOCTYPE "_qs);
+    EXPECT_FALSE(QFileInfo::exists(File(1)));
+    EXPECT_EQ(Mark(1), QString());
+
+    // What an earlier run took from a server that framed the page wrongly.
+    QDir().mkpath(Paths().CategoryFolder(u"分类 甲"_qs));
+    QFile file(File(1));
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<!DOCTYPE \r\n");
+    file.close();
+    EXPECT_EQ(RunTask(NextPendingArticle(state)), 1);
+    Process(1, SinaPage(u"完整的正文内容，足够长的一段。"_qs));
+    EXPECT_EQ(ReadCp936(File(1)), u"完整的正文内容，足够长的一段。\r\n");
 }

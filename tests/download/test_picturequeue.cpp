@@ -34,7 +34,7 @@ class PictureQueueSteps : public ::testing::Test {
         state().table().AddArticle(u"t"_qs, u".."_qs, u"b.html"_qs, u"d"_qs);
         QDir().mkpath(Paths().CategoryFolder(u"图"_qs));
         for (int n = 1; n <= 9; ++n)
-            server.SetPage(Picture(n), "GIF89a-" + QByteArray::number(n), "image/gif");
+            server.SetPage(Picture(n), "GIF89a-" + QByteArray::number(n) + ';', "image/gif");
     }
 
     AppState& state() { return engine.state(); }
@@ -55,7 +55,7 @@ class PictureQueueSteps : public ::testing::Test {
             },
             5000);
     }
-    QString Success(int n) { return u"下载成功8字节 1 " + Picture(n) + u" 到本地:" + LocalFile(n); }
+    QString Success(int n) { return u"下载成功9字节 1 " + Picture(n) + u" 到本地:" + LocalFile(n); }
 
     QTemporaryDir dir;
     FixtureServer server;
@@ -86,7 +86,7 @@ TEST_F(PictureQueueSteps, SevenPicturesShareFiveSlotsInQueueOrder) {
     QStringList expected;
     for (int n = 1; n <= 7; ++n) {
         expected.append(Success(n));
-        EXPECT_EQ(ReadBytes(LocalFile(n)), "GIF89a-" + QByteArray::number(n)) << n;
+        EXPECT_EQ(ReadBytes(LocalFile(n)), "GIF89a-" + QByteArray::number(n) + ';') << n;
     }
     EXPECT_EQ(LogMessages(dir.path()), expected);
 
@@ -200,9 +200,9 @@ TEST_F(PictureQueueSteps, FullSizeSinaPicturesFallBackToTheListedSize) {
     state().originalPictures = true;
     const QString withOriginal = u"http://s1.sinaimg.cn/middle/full&amp;690"_qs;
     const QString without = u"http://s2.sinaimg.cn/bmiddle/small"_qs;
-    server.SetPage(withOriginal, "GIF89a-middle", "image/gif");
-    server.SetPage(u"http://s1.sinaimg.cn/orignal/full"_qs, "GIF89a-original", "image/gif");
-    server.SetPage(without, "GIF89a-bmiddle", "image/gif");
+    server.SetPage(withOriginal, "GIF89a-middle;", "image/gif");
+    server.SetPage(u"http://s1.sinaimg.cn/orignal/full"_qs, "GIF89a-original;", "image/gif");
+    server.SetPage(without, "GIF89a-bmiddle;", "image/gif");
     for (const QString& address : {withOriginal, without})
         state().statusLog().Add(u"1\r\n" + address);
     queue().Step();
@@ -210,8 +210,8 @@ TEST_F(PictureQueueSteps, FullSizeSinaPicturesFallBackToTheListedSize) {
     queue().Step(); // slot 1 got 404 for the full size: asks the listed one
     ASSERT_TRUE(WaitComplete({1}));
     queue().Step();
-    EXPECT_EQ(ReadBytes(Paths().PictureFile(u"图"_qs, withOriginal)), "GIF89a-original");
-    EXPECT_EQ(ReadBytes(Paths().PictureFile(u"图"_qs, without)), "GIF89a-bmiddle");
+    EXPECT_EQ(ReadBytes(Paths().PictureFile(u"图"_qs, withOriginal)), "GIF89a-original;");
+    EXPECT_EQ(ReadBytes(Paths().PictureFile(u"图"_qs, without)), "GIF89a-bmiddle;");
     EXPECT_EQ(server.LastRequest()->headers.value("referer"), "https://blog.sina.com.cn/");
     EXPECT_EQ(queue().Saved(), 2);
 }
@@ -225,4 +225,27 @@ TEST_F(PictureQueueSteps, PicturesOnTheUsersOwnMachineOrNetworkAreNeverAsked) {
     EXPECT_EQ(Slot(0).Address(), Picture(1));
     EXPECT_EQ(queue().Failed(), QStringList{own});
     EXPECT_EQ(LogMessages(dir.path()).value(0), u"拒绝访问本机或局域网的地址 1 " + own);
+}
+
+TEST_F(PictureQueueSteps, APictureCutShortIsNotSavedAndCountsFailed) {
+    // Each cut where its own format says it ends, as a wrongly framed answer leaves it.
+    const QByteArray cut[] = {"\xFF\xD8\xFF\xE0-jpeg", "\x89PNG\r\n\x1A\n-IHDR", "GIF89a-gif",
+                              QByteArrayLiteral("BM\xA0\0\0\0-bmp"),
+                              QByteArrayLiteral("RIFF\xA0\0\0\0WEBPVP8 ")};
+    for (int n = 1; n <= 5; ++n) {
+        server.SetPage(Picture(n), cut[n - 1], "image/gif");
+        Queue(n);
+    }
+    server.SetPage(Picture(6), "\xFF\xD8\xFF\xE0-jpeg\xFF\xD9", "image/jpeg");
+    Queue(6);
+    queue().Step();
+    ASSERT_TRUE(WaitComplete({0, 1, 2, 3, 4}));
+    queue().Step();
+    ASSERT_TRUE(WaitComplete({0}));
+    queue().Step();
+    for (int n = 1; n <= 5; ++n)
+        EXPECT_FALSE(QFileInfo::exists(LocalFile(n))) << n;
+    EXPECT_EQ(queue().Failed().size(), 5);
+    EXPECT_EQ(LogMessages(dir.path()).filter(u"下载失败！图片不完整(").size(), 5);
+    EXPECT_TRUE(QFileInfo::exists(LocalFile(6)));
 }
