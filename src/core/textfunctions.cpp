@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/textfunctions.h"
 
+#include <QHash>
 #include <algorithm>
 
 namespace pellomar {
@@ -73,6 +74,50 @@ QString DecodeCharRefs(const QString& input) {
             }
             out.append(QChar(code));
         }
+    }
+    return out;
+}
+
+QString ReplaceEach(const QString& text, const QList<std::pair<QString, QString>>& pairs) {
+    // A trie of the texts to find: (node, character) -> node, and per node the earliest pair
+    // that ends there.
+    QHash<quint64, qsizetype> edges;
+    QList<qsizetype> ending{-1};
+    const auto edge = [](qsizetype node, QChar c) { return quint64(node) << 16 | c.unicode(); };
+    for (qsizetype p = 0; p < pairs.size(); ++p) {
+        if (pairs[p].first.isEmpty())
+            continue;
+        qsizetype node = 0;
+        for (const QChar c : pairs[p].first) {
+            auto it = edges.constFind(edge(node, c));
+            if (it == edges.cend()) {
+                it = edges.insert(edge(node, c), ending.size());
+                ending.append(-1);
+            }
+            node = *it;
+        }
+        if (ending[node] < 0)
+            ending[node] = p;
+    }
+    QString out;
+    out.reserve(text.size());
+    for (qsizetype i = 0; i < text.size();) {
+        qsizetype node = 0;
+        qsizetype best = -1;
+        for (qsizetype j = i; j < text.size(); ++j) {
+            const auto it = edges.constFind(edge(node, text[j]));
+            if (it == edges.cend())
+                break;
+            node = *it;
+            if (ending[node] >= 0 && (best < 0 || ending[node] < best))
+                best = ending[node];
+        }
+        if (best < 0) {
+            out += text[i++];
+            continue;
+        }
+        out += pairs[best].second;
+        i += pairs[best].first.size();
     }
     return out;
 }

@@ -2,7 +2,9 @@
 // Taking pages apart by markers. Positions count 16-bit units from 1.
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <utility>
 
 namespace pellomar {
 
@@ -23,5 +25,10 @@ QString CutBetween(const QString& text, const QString& start, const QString& end
 // Decimal character references ("&#" digits ";", eight characters at most) replaced
 // by their characters, every occurrence at once.
 QString DecodeCharRefs(const QString& text);
+
+// Every occurrence of each pair's first text replaced by its second, in one pass from the
+// start: where several begin at one place the earliest pair wins, and replaced text is not
+// searched again. Linear in the text (for texts of bounded length), however many pairs.
+QString ReplaceEach(const QString& text, const QList<std::pair<QString, QString>>& pairs);
 
 } // namespace pellomar

@@ -54,6 +54,7 @@ QString LocalisePictures(AppState& state, QString body, int row) {
     const QString category = state.table().Cell(row, ArticleTable::Category);
     QStringList pieces = tags.split(kCrLf);
     pieces.removeLast();
+    QList<std::pair<QString, QString>> rewrites;
     for (const QString& tag : pieces) {
         const QString address = CutBetween(tag, QStringLiteral("src=\""), QStringLiteral("\""), 5);
         const QString localName = TaskPaths::PictureName(address);
@@ -65,9 +66,10 @@ QString LocalisePictures(AppState& state, QString body, int row) {
             AppendLog(state.programFolder(), u"条件限制未添加到列表:" + address);
         }
         if (IsAddress(address))
-            body.replace(address, localName);
+            rewrites.append({address, localName});
     }
-    return body;
+    // One pass for all tags: a replace per tag made a page of many pictures take minutes.
+    return ReplaceEach(body, rewrites);
 }
 
 } // namespace pellomar
