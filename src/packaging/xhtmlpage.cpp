@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "packaging/xhtmlpage.h"
 
+#include "packaging/deepnesting.h"
+
 #include <QHash>
 #include <QSet>
 #include <QXmlStreamWriter>
@@ -288,10 +290,11 @@ bool IsRemoteReference(const QString& reference) {
 }
 
 HtmlDocument ParseHtml(const QString& html) {
-    const QByteArray utf8 = html.toUtf8();
+    // Past its depth limit libxml2 drops the rest of the page without a word.
+    const QByteArray utf8 = FlattenDeepNesting(html.toUtf8());
     return {htmlReadMemory(utf8.constData(), int(utf8.size()), nullptr, "UTF-8",
                            HTML_PARSE_RECOVER | HTML_PARSE_NOERROR | HTML_PARSE_NOWARNING |
-                               HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC),
+                               HTML_PARSE_NONET | HTML_PARSE_IGNORE_ENC | XML_PARSE_HUGE),
             &xmlFreeDoc};
 }
 

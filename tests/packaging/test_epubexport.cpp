@@ -130,6 +130,15 @@ TEST_F(EpubExportTest, TagSoupBecomesWellFormedXhtmlWithoutScriptsOrRemoteRefere
     EXPECT_FALSE(xhtml.contains(QStringLiteral("<p><table")));
 }
 
+TEST(XhtmlPage, TextBelowTheParsersDepthLimitIsKept) {
+    QString html = QStringLiteral("<html><body>");
+    for (int n = 1; n <= 400; ++n)
+        html += u"<p><font color=red>段落" + QString::number(n) + u"。";
+    const QString xhtml = Converted(html, {});
+    EXPECT_TRUE(xhtml.contains(u"段落400。")) << xhtml.right(200).toStdString();
+    EXPECT_EQ(xhtml.count(u"段落"), 400);
+}
+
 TEST_F(EpubExportTest, BookPassesEpubcheckWithThePicturesOnDiskOnly) {
     if (test::EpubCheckCommand().isEmpty())
         GTEST_SKIP() << "needs epubcheck (Debian package epubcheck) and java";
