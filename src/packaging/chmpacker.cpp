@@ -5,6 +5,7 @@
 #include "core/filenames.h"
 #include "packaging/chmproject.h"
 #include "packaging/chmsearch.h"
+#include "packaging/deepnesting.h"
 #include "platform/chmcompiler.h"
 #include "platform/eventloop.h"
 #include "platform/shell.h"
@@ -62,6 +63,8 @@ QCoro::Task<Outcome> MakeChm(AppState& state, bool openWhenDone) {
     job.outputPath = chmPath;
     job.title = state.taskName;
     job.contents = ContentsFileText(state.table(), ContentsFor::Compiler);
+    // chmcmd overflows its stack on a page that opens some tens of thousands of elements.
+    job.pageCopy = [](const QByteArray& page) { return FlattenDeepNesting(page); };
     const auto progress = [&state, &counter] {
         ++counter;
         state.SetCaption(

@@ -23,6 +23,7 @@
 #include <sys/prctl.h>
 #endif
 #include <QTimer>
+#include <algorithm>
 #include <coroutine>
 #include <memory>
 #include <qcoro/qcoroprocess.h>
@@ -122,6 +123,33 @@ QByteArray BridgeProject(const ChmJob& job, const QStringList& files) {
     return hhp;
 }
 
+// A link to the entry, or for a folder a folder of links, but for a page the job copies
+// differently (one nested too deep for the compiler) that copy.
+bool Mirror(const ChmJob& job, const QFileInfo& entry, const QString& target) {
+    if (!job.pageCopy)
+        return QFile::link(entry.absoluteFilePath(), target);
+    if (entry.isDir()) {
+        if (!QDir().mkdir(target))
+            return false;
+        const QFileInfoList children = QDir(entry.absoluteFilePath())
+                                           .entryInfoList(QDir::AllEntries | QDir::Hidden |
+                                                          QDir::NoDotAndDotDot | QDir::NoSymLinks);
+        return std::all_of(children.begin(), children.end(), [&](const QFileInfo& child) {
+            return Mirror(job, child, target + u'/' + child.fileName());
+        });
+    }
+    const QString suffix = entry.suffix().toLower();
+    if (suffix == u"htm" || suffix == u"html") {
+        QFile page(entry.absoluteFilePath());
+        if (!page.open(QIODevice::ReadOnly))
+            return false;
+        const QByteArray bytes = page.readAll();
+        if (const QByteArray copy = job.pageCopy(bytes); copy != bytes)
+            return bool(WriteFileAtomically(target, copy));
+    }
+    return QFile::link(entry.absoluteFilePath(), target);
+}
+
 // The temporary folder the compiler works in: a link to every entry of the source folder,
 // and the project and contents files of its own.
 QString PrepareBridge(const ChmJob& job, const QString& bridge) {
@@ -134,7 +162,7 @@ QString PrepareBridge(const ChmJob& job, const QString& bridge) {
     for (const QFileInfo& entry : entries) {
         if (IsReservedTopLevelName(entry.fileName()))
             continue;
-        if (!QFile::link(entry.absoluteFilePath(), bridge + u'/' + entry.fileName()))
+        if (!Mirror(job, entry, bridge + u'/' + entry.fileName()))
             return u"无法准备编译文件夹：" + entry.fileName();
     }
     const QStringList files = ChmSourceFiles(job.sourceFolder);

@@ -25,6 +25,9 @@ struct ChmJob {
     // A full-text index of ours, whose topic numbers follow the contents file: parents
     // before children, level by level. Empty for a CHM without search.
     QByteArray searchIndex;
+    // Given the bytes of each page (.htm, .html), the bytes the compiler gets instead when
+    // they differ; null hands every page over as it lies.
+    std::function<QByteArray(const QByteArray& page)> pageCopy;
 };
 
 struct ChmOutcome {

@@ -4,6 +4,7 @@
 #include "downloadedtask.h"
 #include "fulltextlookup.h"
 #include "packaging/chmpacker.h"
+#include "packaging/deepnesting.h"
 #include "platform/chmcompiler.h"
 #include "platform/chmdirectory.h"
 #include "platform/textstream.h"
@@ -354,6 +355,21 @@ TEST_F(ChmBuildTest, NamesTheCompilerWouldMisreadStayOutAndTheRestIsPacked) {
     const QString out = Extract();
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/.htm")));
     EXPECT_TRUE(QFileInfo::exists(out + QStringLiteral("/compiled.chm/x.html")));
+}
+
+TEST_F(ChmBuildTest, APageNestedTooDeepForTheCompilerGoesInFlattened) {
+    const QString page = QStringLiteral("技术/blog_4701280b0100a002.html");
+    QFile file(m_taskFolder + u'/' + page);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("<html><body>" + QByteArray("<div>").repeated(50'000) + "deep words" +
+               QByteArray("</div>").repeated(50'000) + "</body></html>\r\n");
+    file.close();
+    ASSERT_TRUE(RunTask(MakeChm(*m_state, false), kCompileWaitMs))
+        << m_captions.join(u'|').toStdString();
+    const QByteArray packed = ReadAll(Extract() + u'/' + page);
+    EXPECT_TRUE(packed.contains("deep words"));
+    EXPECT_EQ(packed.count("<div>"), kMaxNesting - 2); // html and body count too
+    EXPECT_EQ(file.size(), 50'000 * 11 + 38) << "the task's own page stays as it was";
 }
 
 TEST(CompileChm, StopsACompilerThatOverrunsItsTimeLimit) {
