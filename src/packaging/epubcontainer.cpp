@@ -2,8 +2,12 @@
 #include "packaging/epubcontainer.h"
 
 #include "packaging/epubbook.h"
+#include "platform/scratchfolder.h"
 
 #include <QFile>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <zip.h>
 
 namespace pellomar {
@@ -20,7 +24,8 @@ QString OpenError(int code) {
 
 } // namespace
 
-EpubContainer::EpubContainer(const QString& path) : m_path(path) {
+EpubContainer::EpubContainer(const QString& path)
+    : m_path(path), m_parts((RemoveStaleScratch(path), ScratchTemplate(path))) {
     if (!m_parts.isValid()) {
         m_error = m_parts.errorString();
         return;
@@ -104,12 +109,13 @@ bool EpubContainer::Flush() {
 bool EpubContainer::Close() {
     if (!Flush())
         return false;
-    // libzip writes a temporary file beside the target and renames it over the target only
-    // when it is complete, so an interrupted export leaves no broken book.
+    // Made whole in the working folder, where libzip's own temporary lies too, then put in
+    // place: an interrupted export leaves no broken book and nothing the next run misses.
+    const QString made = m_parts.filePath(QStringLiteral("book.epub"));
     int error = 0;
-    zip* book = zip_open(QFile::encodeName(m_path).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
+    zip* book = zip_open(QFile::encodeName(made).constData(), ZIP_CREATE | ZIP_TRUNCATE, &error);
     if (!book) {
-        m_error = m_path + u"：" + OpenError(error);
+        m_error = made + u"：" + OpenError(error);
         return false;
     }
     // The parts' entries are copied as they were compressed, "mimetype" first.
@@ -132,6 +138,11 @@ bool EpubContainer::Close() {
     if (zip_close(book) != 0) {
         Failed(book, m_path);
         zip_discard(book);
+        return false;
+    }
+    if (std::rename(QFile::encodeName(made).constData(), QFile::encodeName(m_path).constData()) !=
+        0) {
+        m_error = m_path + u"：" + QString::fromLocal8Bit(std::strerror(errno));
         return false;
     }
     return true;

@@ -4,6 +4,7 @@
 #include "platform/chmdirectory.h"
 
 #include "platform/eventloop.h"
+#include "platform/scratchfolder.h"
 #include "platform/textstream.h"
 
 #include <QCoreApplication>
@@ -232,7 +233,8 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
     if (path.isEmpty())
         co_return ChmOutcome{false, u"找不到CHM编译程序" + program + u"（Debian软件包fp-utils）"};
 
-    QTemporaryDir work;
+    RemoveStaleScratch(job.outputPath);
+    QTemporaryDir work(ScratchTemplate(job.outputPath));
     const QString bridge = work.filePath(QStringLiteral("project"));
     if (!work.isValid() || !QDir().mkdir(bridge))
         co_return ChmOutcome{false, u"无法建立临时文件夹：" + work.errorString()};
