@@ -21,21 +21,22 @@ QCoro::Task<QByteArray> BuildSearchIndex(AppState& state) {
     const QList<QList<int>> rows = ContentsRows(table);
     const int articles = table.ArticleCount();
 
-    QList<SearchTopic> topics;
+    FullTextIndexBuilder index;
     // The category entries come first and are not indexed.
     auto topic = quint32(categories.Size());
     int done = 0;
     for (int slot = 0; slot < categories.Size(); ++slot) {
         const QString& category = categories.names[slot];
         for (const int row : rows[slot]) {
-            SearchTopic entry;
-            entry.topic = topic++;
-            entry.titleWords = SearchWords(table.Cell(row, ArticleTable::Title));
+            const quint32 entry = topic++;
             QFile page(paths.ArticleFile(category, table.Cell(row, ArticleTable::Link)));
             if (page.open(QIODevice::ReadOnly))
-                entry.bodyWords = SearchWords(
-                    PageSearchText(DecodeBytes(page.readAll(), QStringLiteral("GB2312"))));
-            topics.append(std::move(entry));
+                ForEachSearchWord(
+                    PageSearchText(DecodeBytes(page.readAll(), QStringLiteral("GB2312"))),
+                    [&index, entry](const QByteArray& word) { index.Add(entry, word, false); });
+            ForEachSearchWord(
+                table.Cell(row, ArticleTable::Title),
+                [&index, entry](const QByteArray& word) { index.Add(entry, word, true); });
             if (++done % kPagesPerTurn == 0) {
                 state.SetCaption(u"建立全文索引：" + QString::number(done) + u'/' +
                                  QString::number(articles));
@@ -43,7 +44,7 @@ QCoro::Task<QByteArray> BuildSearchIndex(AppState& state) {
             }
         }
     }
-    co_return FullTextIndex(topics);
+    co_return index.Finish(quint32(done));
 }
 
 } // namespace pellomar

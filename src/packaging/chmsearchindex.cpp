@@ -23,11 +23,6 @@ constexpr quint8 kLocationRoot = 4;
 constexpr quint32 kCodePage = 936;
 constexpr quint32 kLocale = 0x804;
 
-struct Posting {
-    quint32 topic;
-    std::vector<quint32> locations;
-};
-
 // Words sort by their bytes; a word's body entry comes before its title entry.
 using WordKey = std::pair<QByteArray, bool>;
 
@@ -113,23 +108,17 @@ class BitWriter {
     int m_used = 0;
 };
 
-// The topics and positions of one word, appended to the file.
-quint32 AppendWordList(QByteArray& out, const std::vector<Posting>& postings) {
-    const qsizetype start = out.size();
+// One topic's entry in a word's list: the topic, the count, the positions; on whole bytes.
+void AppendPosting(QByteArray& out, quint32 topicDelta, const std::vector<quint32>& locations) {
     BitWriter bits(out);
-    quint32 lastTopic = 0;
-    for (const Posting& posting : postings) {
-        bits.ScaleRoot(posting.topic - lastTopic, kDocumentRoot);
-        lastTopic = posting.topic;
-        bits.ScaleRoot(quint32(posting.locations.size()), kCountRoot);
-        quint32 lastLocation = 0;
-        for (const quint32 location : posting.locations) {
-            bits.ScaleRoot(location - lastLocation, kLocationRoot);
-            lastLocation = location;
-        }
-        bits.Align();
+    bits.ScaleRoot(topicDelta, kDocumentRoot);
+    bits.ScaleRoot(quint32(locations.size()), kCountRoot);
+    quint32 lastLocation = 0;
+    for (const quint32 location : locations) {
+        bits.ScaleRoot(location - lastLocation, kLocationRoot);
+        lastLocation = location;
     }
-    return quint32(out.size() - start);
+    bits.Align();
 }
 
 qsizetype CommonPrefix(const QByteArray& a, const QByteArray& b) {
@@ -209,31 +198,55 @@ struct Totals {
 
 } // namespace
 
-QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
-    // Hashed while collecting, sorted once at the end.
-    QHash<QByteArray, std::vector<Posting>> found[2];
-    Totals totals;
-    const auto take = [&found, &totals](quint32 topic, const QList<QByteArray>& list, bool title) {
-        quint32 location = 0;
-        for (const QByteArray& word : list) {
-            if (word.isEmpty() || word.size() > kLongestWord)
-                continue;
-            std::vector<Posting>& postings = found[title ? 1 : 0][word];
-            if (postings.empty() || postings.back().topic != topic)
-                postings.push_back({topic, {}});
-            postings.back().locations.push_back(location++);
-            ++totals.words;
-            totals.wordBytes += quint32(word.size());
-        }
-    };
-    for (const SearchTopic& topic : topics) {
-        take(topic.topic, topic.bodyWords, false);
-        take(topic.topic, topic.titleWords, true);
+void FullTextIndexBuilder::Add(quint32 topic, const QByteArray& word, bool title) {
+    if (topic != m_topic) {
+        EndTopic();
+        m_topic = topic;
     }
-    std::map<WordKey, std::vector<Posting>> words;
+    quint32& location = m_location[title ? 1 : 0];
+    if (word.isEmpty() || word.size() > kLongestWord) {
+        return;
+    }
+    Word& entry = m_words[title ? 1 : 0][word];
+    if (entry.locations.empty())
+        m_touched.push_back(&entry);
+    entry.locations.push_back(location++);
+    ++m_total;
+    m_totalBytes += quint32(word.size());
+}
+
+void FullTextIndexBuilder::EndTopic() {
+    for (Word* entry : m_touched) {
+        AppendPosting(entry->packed, m_topic - entry->lastTopic, entry->locations);
+        entry->lastTopic = m_topic;
+        ++entry->documents;
+        entry->locations = {};
+    }
+    m_touched.clear();
+    m_location[0] = m_location[1] = 0;
+}
+
+QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
+    FullTextIndexBuilder builder;
+    for (const SearchTopic& topic : topics) {
+        for (const QByteArray& word : topic.bodyWords)
+            builder.Add(topic.topic, word, false);
+        for (const QByteArray& word : topic.titleWords)
+            builder.Add(topic.topic, word, true);
+    }
+    return builder.Finish(quint32(topics.size()));
+}
+
+QByteArray FullTextIndexBuilder::Finish(quint32 topicCount) {
+    EndTopic();
+    Totals totals;
+    totals.words = m_total;
+    totals.wordBytes = m_totalBytes;
+    // Sorted once at the end: by the word's bytes, a body entry before a title entry.
+    std::map<WordKey, Word*> words;
     for (const bool title : {false, true})
-        for (auto it = found[title].begin(); it != found[title].end(); ++it)
-            words.emplace(WordKey{it.key(), title}, std::move(it.value()));
+        for (auto& [word, entry] : m_words[title ? 1 : 0])
+            words.emplace(WordKey{word, title}, &entry);
     if (words.empty())
         return {};
 
@@ -241,9 +254,11 @@ QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
     std::vector<WordEntry> entries;
     entries.reserve(words.size());
     QByteArray previous;
-    for (const auto& [key, postings] : words) {
-        WordEntry entry{key.first, key.second, quint32(postings.size()), quint32(out.size()), 0};
-        entry.listSize = AppendWordList(out, postings);
+    for (auto& [key, word] : words) {
+        WordEntry entry{key.first, key.second, word->documents, quint32(out.size()),
+                        quint32(word->packed.size())};
+        out += word->packed;
+        word->packed = {};
         entries.push_back(entry);
         if (key.first != previous) {
             ++totals.distinctWords;
@@ -282,7 +297,7 @@ QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
     const quint32 root = level.first().offset;
 
     out[2] = char(0x28);
-    PutUInt32(out, 0x04, quint32(topics.size()));
+    PutUInt32(out, 0x04, topicCount);
     PutUInt32(out, 0x08, root);
     PutUInt32(out, 0x10, leafCount);
     PutUInt32(out, 0x14, root);
@@ -300,7 +315,7 @@ QByteArray FullTextIndex(const QList<SearchTopic>& topics) {
     PutUInt32(out, 0x4A, totals.wordBytes);
     PutUInt32(out, 0x52, totals.distinctWordBytes);
     PutUInt32(out, 0x56, lastLeafFree);
-    PutUInt32(out, 0x5E, quint32(topics.size()) - 1);
+    PutUInt32(out, 0x5E, topicCount - 1);
     PutUInt32(out, 0x7A, kCodePage);
     PutUInt32(out, 0x7E, kLocale);
     return out;

@@ -6,8 +6,12 @@
 #pragma once
 
 #include <QByteArray>
+#include <QByteArrayView>
 #include <QList>
 #include <QString>
+#include <functional>
+#include <unordered_map>
+#include <vector>
 
 namespace pellomar {
 
@@ -23,6 +27,8 @@ struct SearchTopic {
 // and digits (lower-cased), and every other letter or digit on its own, since Chinese text
 // has no spaces between words. Each in code page 936; a character it cannot hold is left out.
 QList<QByteArray> SearchWords(const QString& text);
+// The same words one at a time, none kept: a page of 60 MB holds tens of millions.
+void ForEachSearchWord(const QString& text, const std::function<void(const QByteArray&)>& take);
 
 // The text of an HTML page a reader sees: scripts, styles and markup left out.
 QString PageSearchText(const QString& html);
@@ -30,5 +36,37 @@ QString PageSearchText(const QString& html);
 // The index file for the topics, which must come in increasing topic order; empty when no
 // topic has a word.
 QByteArray FullTextIndex(const QList<SearchTopic>& topics);
+
+// The index made a word at a time: each word's topics and positions are packed as its
+// topic ends, so memory holds the packed lists and one topic's positions, not every word.
+class FullTextIndexBuilder {
+  public:
+    // Topics must come in increasing order; a topic's body and title words each count their
+    // positions from 0.
+    void Add(quint32 topic, const QByteArray& word, bool title);
+    // The index file for `topicCount` topics; empty when no topic had a word.
+    QByteArray Finish(quint32 topicCount);
+
+  private:
+    struct Word {
+        QByteArray packed; // the lists of the topics already ended
+        quint32 documents = 0;
+        quint32 lastTopic = 0;
+        std::vector<quint32> locations; // in the current topic
+    };
+    struct KeyHash {
+        size_t operator()(const QByteArray& key) const { return qHash(key); }
+    };
+    using Words = std::unordered_map<QByteArray, Word, KeyHash>;
+
+    void EndTopic();
+
+    Words m_words[2]; // body, title
+    std::vector<Word*> m_touched;
+    quint32 m_topic = 0;
+    quint32 m_location[2] = {0, 0};
+    quint32 m_total = 0;
+    quint32 m_totalBytes = 0;
+};
 
 } // namespace pellomar

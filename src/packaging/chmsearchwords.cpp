@@ -48,15 +48,18 @@ QByteArray CharacterWord(char32_t c) {
 
 } // namespace
 
-QList<QByteArray> SearchWords(const QString& text) {
-    QList<QByteArray> words;
+void ForEachSearchWord(const QString& text, const std::function<void(const QByteArray&)>& take) {
     QString run;
-    const auto endRun = [&words, &run] {
+    const auto endRun = [&take, &run] {
         if (!run.isEmpty())
-            words.append(run.toLower().toLatin1());
+            take(run.toLower().toLatin1());
         run.clear();
     };
-    for (const char32_t c : QStringView(text).toUcs4()) {
+    // A character at a time: a copy of the page in UCS-4 would be twice its size again.
+    for (qsizetype i = 0; i < text.size(); ++i) {
+        char32_t c = text.at(i).unicode();
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
+            c = QChar::surrogateToUcs4(text.at(i), text.at(++i));
         if (IsAsciiWordCharacter(c)) {
             run += QChar(c);
             continue;
@@ -65,9 +68,14 @@ QList<QByteArray> SearchWords(const QString& text) {
         if (!QChar::isLetterOrNumber(c))
             continue;
         if (const QByteArray word = CharacterWord(c); !word.isEmpty())
-            words.append(word);
+            take(word);
     }
     endRun();
+}
+
+QList<QByteArray> SearchWords(const QString& text) {
+    QList<QByteArray> words;
+    ForEachSearchWord(text, [&words](const QByteArray& word) { words.append(word); });
     return words;
 }
 
