@@ -19,6 +19,10 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 
+#include <cerrno>
+#include <cstring>
+#include <utility>
+
 #ifdef Q_OS_LINUX
 #include <csignal>
 #include <sys/prctl.h>
@@ -167,28 +171,40 @@ QString PrepareBridge(const ChmJob& job, const QString& bridge) {
             return u"无法准备编译文件夹：" + entry.fileName();
     }
     const QStringList files = ChmSourceFiles(job.sourceFolder);
-    if (!WriteFileAtomically(bridge + u'/' + kBridgeProject, BridgeProject(job, files)) ||
-        !WriteFileAtomically(bridge + u'/' + kBridgeContents, EncodeCp936(job.contents)) ||
-        (!job.searchIndex.isEmpty() &&
-         !WriteFileAtomically(bridge + u'/' + kSearchIndex, job.searchIndex)))
-        return QStringLiteral("无法写入编译用的项目文件");
+    for (const auto& [name, bytes] : {std::pair{kBridgeProject, BridgeProject(job, files)},
+                                      std::pair{kBridgeContents, EncodeCp936(job.contents)},
+                                      std::pair{kSearchIndex, job.searchIndex}}) {
+        if (name == kSearchIndex && bytes.isEmpty())
+            continue;
+        if (const WriteResult written = WriteFileAtomically(bridge + u'/' + name, bytes); !written)
+            return u"无法写入编译用的项目文件：" + written.error;
+    }
     return {};
 }
 
-// Replaces the target only once the whole CHM has been copied.
-bool CopyWhole(const QString& from, const QString& to) {
+// Replaces the target only once the whole CHM has been copied; the reason when it could not.
+QString CopyWhole(const QString& from, const QString& to) {
     QFile in(from);
     QSaveFile out(to);
-    if (!in.open(QIODevice::ReadOnly) || !out.open(QIODevice::WriteOnly))
-        return false;
+    errno = 0;
+    // QSaveFile names a full disk "Unknown error"; the system's reason says more.
+    const auto reason = [&out] {
+        const int code = errno;
+        return code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : out.errorString();
+    };
+    if (!in.open(QIODevice::ReadOnly))
+        return in.errorString();
+    if (!out.open(QIODevice::WriteOnly))
+        return reason();
     while (!in.atEnd()) {
         const QByteArray chunk = in.read(1 << 20);
-        if (chunk.isEmpty() || out.write(chunk) != chunk.size()) {
+        if (chunk.isEmpty() || out.write(chunk) != chunk.size() || !out.flush()) {
+            const QString why = chunk.isEmpty() ? in.errorString() : reason();
             out.cancelWriting();
-            return false;
+            return why;
         }
     }
-    return out.commit();
+    return out.commit() ? QString() : reason();
 }
 
 } // namespace
@@ -301,8 +317,8 @@ QCoro::Task<ChmOutcome> CompileChm(ChmJob job, ChmProgress progress,
         co_return ChmOutcome{false, program + u"生成的不是CHM文件" + Detail(lines)};
     if (!job.searchIndex.isEmpty() && !MarkChmSearchable(compiled))
         co_return ChmOutcome{false, program + u"生成的CHM文件没有可标记全文搜索的系统信息"};
-    if (!CopyWhole(compiled, job.outputPath))
-        co_return ChmOutcome{false, u"无法写入" + job.outputPath};
+    if (const QString why = CopyWhole(compiled, job.outputPath); !why.isEmpty())
+        co_return ChmOutcome{false, u"无法写入" + job.outputPath + u"：" + why};
     co_return ChmOutcome{true, {}};
 }
 

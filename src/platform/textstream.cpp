@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "platform/textstream.h"
 
+#include <cerrno>
+#include <cstring>
+
 #include <QFile>
 #include <QFileInfo>
 #include <QSaveFile>
@@ -109,8 +112,12 @@ bool FitsCp936(const QString& text) {
 
 namespace {
 
+// Qt names some failures "Unknown error" (a full disk under QSaveFile); the system's own
+// reason, when the failing call left one, says what happened.
 WriteResult Failed(const QString& path, const QFileDevice& file) {
-    return {path + u": " + file.errorString()};
+    const int code = errno;
+    return {path + u": " +
+            (code != 0 ? QString::fromLocal8Bit(std::strerror(code)) : file.errorString())};
 }
 
 } // namespace
@@ -127,6 +134,7 @@ WriteResult MakeFolder(const QString& path) {
 }
 
 WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes) {
+    errno = 0;
     QSaveFile file(path);
     if (!file.open(QIODevice::WriteOnly))
         return Failed(path, file);
@@ -146,6 +154,7 @@ WriteResult WriteTextFile(const QString& path, const QString& text) {
 }
 
 WriteResult AppendTextFile(const QString& path, const QString& text) {
+    errno = 0;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return Failed(path, file);

@@ -56,6 +56,8 @@ TEST_F(WriteFailure, AFullDiskStopsTheRunAndCountsOnlyWholePagesDone) {
     EXPECT_FALSE(outcome.ok);
     EXPECT_TRUE(outcome.problem.startsWith(u"写入失败，下载已停止：" + disk.Path()))
         << outcome.problem.toStdString();
+    EXPECT_TRUE(outcome.problem.endsWith(u"No space left on device"))
+        << outcome.problem.toStdString();
     EXPECT_EQ(state.Caption(), outcome.problem);
     EXPECT_LT(outcome.articlesSaved, 40);
     const TaskPaths paths{disk.Path(), state.taskName};
