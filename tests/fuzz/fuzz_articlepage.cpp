@@ -1,15 +1,19 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // An article page of any service made into its local page file, pictures saved, in a fresh
 // folder. The first byte picks the service and whether the page came as an error answer;
-// the rest is the page in the service's character set.
+// the rest is the page in the service's character set. Nothing may be written beside the
+// task folder but the log and the pending-pictures list.
 #include "core/appstate.h"
 #include "core/articletable.h"
 #include "download/articlepage.h"
+#include "download/downloadlog.h"
 #include "download/downloadsteps.h"
+#include "download/pendingpictures.h"
 #include "fuzzsupport.h"
 #include "services/service.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QTemporaryDir>
 #include <array>
 
@@ -51,5 +55,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const QString charset = Profile(article.kind)->Charset;
     ProcessArticlePage(state, DecodeBytes(fuzz::Bytes(data + 1, size - 1), charset), 1,
                        data[0] / kArticles.size() % 7 == 6);
+    for (QDirIterator it(dir.path(),
+                         QDir::AllEntries | QDir::NoDotAndDotDot | QDir::Hidden | QDir::System);
+         it.hasNext();) {
+        const QString path = it.next();
+        fuzz::Check(path == state.Paths().TaskFolder() || path == PendingPicturesPath(state) ||
+                    it.fileName() == kDownloadLogName);
+    }
     return 0;
 }
