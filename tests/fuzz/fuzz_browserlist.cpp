@@ -15,9 +15,10 @@ using namespace pellomar;
 
 namespace {
 
-// Reading pages past this many ends the run as a newer one would: the readers page on
-// while a page claims more pages (the paging that never ends is being fixed in the
-// readers; this keeps the target to its time meanwhile).
+// Reading pages past this many ends the run as a newer one would: a page that claims
+// 2147483647 pages (chageEntryPage(2147483647), a NetEase button so labelled) is paged
+// through one click at a time, re-reading the same rows, until paging stops at a page that
+// adds no new row.
 constexpr int kMaxReads = 24;
 
 // A browser that shows the input's pages: the first on Navigate, the next on each click.
