@@ -15,11 +15,12 @@ using namespace pellomar;
 
 namespace {
 
-// Reading pages past this many ends the run as a newer one would: a page that claims
-// 2147483647 pages (chageEntryPage(2147483647), a NetEase button so labelled) is paged
-// through one click at a time, re-reading the same rows, until paging stops at a page that
-// adds no new row.
+// Reading pages past this many, or this much markup, ends the run as a newer one would: a
+// page that claims 2147483647 pages (chageEntryPage(2147483647), a NetEase button so
+// labelled) is paged through one click at a time, re-reading the same rows, until paging
+// stops at a page that adds no new row.
 constexpr int kMaxReads = 24;
+constexpr qsizetype kMaxMarkup = 1'000'000;
 
 // A browser that shows the input's pages: the first on Navigate, the next on each click.
 // Its `all` collection is read from the markup's start tags.
@@ -30,7 +31,8 @@ class FakeBrowser : public BrowserView {
     void Navigate(const QString&) override { Open(0); }
     bool Busy() const override { return false; }
     QCoro::Task<QString> BodyOuterHtml() override {
-        if (++m_reads > kMaxReads)
+        m_served += m_pages[m_current].size();
+        if (++m_reads > kMaxReads || m_served > kMaxMarkup)
             ++m_state.discoveryRun;
         // A copy: QCoro moves from an lvalue that is co_returned.
         QString page = m_pages[m_current];
@@ -81,6 +83,7 @@ class FakeBrowser : public BrowserView {
     QStringList m_pages;
     qsizetype m_current = 0;
     int m_reads = 0;
+    qsizetype m_served = 0;
     QList<BrowserElement> m_elements;
 };
 
