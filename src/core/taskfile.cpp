@@ -105,7 +105,15 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
         return QStringLiteral("无法读取文件：") + path;
-    const QByteArray bytes = file.read(kMaxTaskFileBytes + 1);
+    // Read as it comes, not into a buffer the size of the limit: a task file of a few
+    // kilobytes must not cost 64 MB.
+    QByteArray bytes;
+    while (bytes.size() <= kMaxTaskFileBytes) {
+        const QByteArray chunk = file.read(64 * 1024);
+        if (chunk.isEmpty())
+            break;
+        bytes += chunk;
+    }
     if (file.error() != QFileDevice::NoError)
         return QStringLiteral("无法读取文件：") + path;
     if (bytes.size() > kMaxTaskFileBytes)

@@ -53,6 +53,10 @@ int LastPage(const QString& markup) {
 // the title and the address, the line below it the date; the category line follows.
 void ReadPage(AppState& state, const QString& markup) {
     const QStringList lines = markup.split(kCrLf);
+    // The first category line at or after the article's line. Articles come in line order,
+    // so one search serves every article up to the line it found: each line is looked at
+    // once, however many articles lack a category line.
+    qsizetype categoryLine = -1;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         const QString& line = lines[i];
         if (!line.contains(u"title=阅读全文"))
@@ -65,14 +69,15 @@ void ReadPage(AppState& state, const QString& markup) {
             CutBetween(address, QStringLiteral("blog/static/"), QStringLiteral("/"), 1) + u".html";
         const QString date = CutBetween(lines.value(i + 1), QStringLiteral("><SPAN>"),
                                         QStringLiteral("</SPAN><SPAN class=tl>"), 1);
-        QString category = kDefaultCategory;
-        for (qsizetype j = i; j < lines.size(); ++j) {
-            if (lines[j].contains(u">分类：")) {
-                category =
-                    CutBetween(lines[j], QStringLiteral(">分类："), QStringLiteral("</A>"), 0);
-                break;
-            }
+        if (categoryLine < i) {
+            categoryLine = i;
+            while (categoryLine < lines.size() && !lines[categoryLine].contains(u">分类："))
+                ++categoryLine;
         }
+        const QString category = categoryLine < lines.size()
+                                     ? CutBetween(lines[categoryLine], QStringLiteral(">分类："),
+                                                  QStringLiteral("</A>"), 0)
+                                     : kDefaultCategory;
         AddFoundArticle(state, SafeFileName(title), category, link, date);
     }
 }
