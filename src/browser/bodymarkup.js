@@ -11,6 +11,8 @@
 //   white space made one blank, so the markup is the same however the source was laid
 //   out (PRE and TEXTAREA keep theirs; SCRIPT and STYLE are written as they stand);
 // - lines separated by CR LF.
+// A body whose markup would pass 16 million characters reads as empty: no list page comes
+// near that, and a hostile one must not make us carry hundreds of megabytes.
 (function () {
     const block = new Set(['ADDRESS', 'ARTICLE', 'ASIDE', 'BLOCKQUOTE', 'CAPTION', 'CENTER',
         'DD', 'DIR', 'DIV', 'DL', 'DT', 'FIELDSET', 'FIGCAPTION', 'FIGURE', 'FOOTER', 'FORM',
@@ -23,6 +25,16 @@
     // \s would take the no-break space too, which pages use as a character of their own.
     const plainWord = /^[^ \t\n\f\r"'`=<>\/:\u00a0]+$/;
     const out = [];
+    const limit = 16 * 1024 * 1024;
+    let size = 0;
+    const tooLarge = {};
+
+    function put(piece) {
+        size += piece.length;
+        if (size > limit)
+            throw tooLarge;
+        out.push(piece);
+    }
 
     function escapeText(text) {
         return text.replace(/&/g, '&amp;').replace(/</g, '&lt;').replace(/>/g, '&gt;')
@@ -42,7 +54,7 @@
         if (!keepSpace)
             data = data.replace(/[ \t\n\f\r]+/g, ' ').replace(/^ | $/g, '');
         if (data)
-            out.push(escapeText(data));
+            put(escapeText(data));
     }
 
     function children(parent, keepSpace) {
@@ -52,26 +64,32 @@
             else if (node.nodeType === Node.TEXT_NODE)
                 text(node.data, keepSpace);
             else if (node.nodeType === Node.COMMENT_NODE)
-                out.push('<!--' + node.data + '-->');
+                put('<!--' + node.data + '-->');
         }
     }
 
     function element(e, keepSpace) {
         const tag = e.tagName.toUpperCase();
         if (block.has(tag) && out.length)
-            out.push('\n');
-        out.push('<' + tag + Array.from(e.attributes, attribute).join('') + '>');
+            put('\n');
+        put('<' + tag + Array.from(e.attributes, attribute).join('') + '>');
         if (empty.has(tag))
             return;
         if (verbatim.has(tag))
-            out.push(e.textContent);
+            put(e.textContent);
         else
             children(tag === 'TEMPLATE' ? e.content : e, keepSpace || preformatted.has(tag));
-        out.push('</' + tag + '>');
+        put('</' + tag + '>');
     }
 
     if (!document.body)
         return '';
-    element(document.body, false);
+    try {
+        element(document.body, false);
+    } catch (error) {
+        if (error === tooLarge)
+            return '';
+        throw error;
+    }
     return out.join('').replace(/\r?\n/g, '\r\n');
 })

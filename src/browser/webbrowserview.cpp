@@ -12,6 +12,7 @@
 #include <QNetworkProxy>
 #include <QPointer>
 #include <QWebEngineDownloadRequest>
+#include <QWebEngineLoadingInfo>
 #include <QWebEnginePage>
 #include <QWebEngineProfile>
 #include <QWebEngineScript>
@@ -128,6 +129,7 @@ WebBrowserView::WebBrowserView(QObject* parent) : BrowserView(parent) {
 
     connect(m_page.get(), &QWebEnginePage::loadStarted, this, &WebBrowserView::OnLoadStarted);
     connect(m_page.get(), &QWebEnginePage::loadFinished, this, &WebBrowserView::OnLoadFinished);
+    connect(m_page.get(), &QWebEnginePage::loadingChanged, this, &WebBrowserView::OnLoadingChanged);
     // Nobody could be asked for a password.
     connect(m_page.get(), &QWebEnginePage::authenticationRequired, this,
             [](const QUrl&, QAuthenticator* authenticator) { *authenticator = QAuthenticator(); });
@@ -159,14 +161,28 @@ void WebBrowserView::SetSilent(bool on) {
 }
 
 void WebBrowserView::Navigate(const QString& address) {
+    LeaveDocument();
+    m_noAnswer = false;
     m_busy = true;
     m_loadLimit.start();
     m_page->load(QUrl(address));
 }
 
 QCoro::Task<QString> WebBrowserView::BodyOuterHtml() {
-    const QVariant markup = co_await Call(Script(QStringLiteral("bodymarkup.js")), QVariantList());
-    co_return markup.toString();
+    // Our world's globals live as long as the document: a new document has no name yet.
+    const QString named = u"function () { if (!window.pellomarDocument) "
+                          u"window.pellomarDocument = String(Math.random()); return "
+                          u"[window.pellomarDocument, (" +
+                          Script(QStringLiteral("bodymarkup.js")) + u")()]; }";
+    const QVariantList answer = (co_await Call(named, QVariantList())).toList();
+    if (answer.size() != 2)
+        co_return QString();
+    const QString document = answer[0].toString();
+    if (!m_leftDocument.isEmpty() && document == m_leftDocument)
+        co_return QString();
+    m_leftDocument.clear();
+    m_lastDocument = document;
+    co_return answer[1].toString();
 }
 
 QCoro::Task<QList<BrowserElement>> WebBrowserView::Elements(QString tagName) {
@@ -208,6 +224,16 @@ QCoro::Task<QVariant> WebBrowserView::Call(QString script, QVariantList argument
     co_return co_await ScriptAnswer(
         m_page.get(), this, u'(' + script + u").apply(null, " + QString::fromUtf8(json) + u')',
         m_scriptTimeoutMs);
+}
+
+void WebBrowserView::OnLoadingChanged(const QWebEngineLoadingInfo& info) {
+    if (info.status() == QWebEngineLoadingInfo::LoadStartedStatus)
+        m_noAnswer = false;
+    // Chromium's "empty response" (-324) is a connection closed before any answer.
+    if (info.status() == QWebEngineLoadingInfo::LoadFailedStatus)
+        m_noAnswer = info.errorDomain() == QWebEngineLoadingInfo::ConnectionErrorDomain ||
+                     info.errorDomain() == QWebEngineLoadingInfo::DnsErrorDomain ||
+                     info.errorCode() == -324;
 }
 
 void WebBrowserView::OnLoadStarted() {

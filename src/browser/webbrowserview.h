@@ -9,6 +9,7 @@
 #include <QVariant>
 #include <memory>
 
+class QWebEngineLoadingInfo;
 class QWebEngineProfile;
 
 namespace pellomar {
@@ -19,7 +20,9 @@ class WebBrowserView : public BrowserView {
     Q_OBJECT
   public:
     // A load that has not ended by then is stopped; documentComplete reports it failed.
-    static constexpr int kLoadTimeoutMs = 30'000;
+    // Longer than the readers' wait for a list (30 s): a list that shows is read while the
+    // page's slow pictures and scripts still load.
+    static constexpr int kLoadTimeoutMs = 45'000;
     // A question to the page that has no answer by then (the page's own script never
     // ends, or its process died) is given up.
     static constexpr int kScriptTimeoutMs = 10'000;
@@ -32,6 +35,8 @@ class WebBrowserView : public BrowserView {
     void SetSilent(bool on) override;
     void Navigate(const QString& address) override;
     bool Busy() const override { return m_busy; }
+    bool NoAnswer() const override { return m_noAnswer; }
+    void LeaveDocument() override { m_leftDocument = m_lastDocument; }
     QCoro::Task<QString> BodyOuterHtml() override;
     QCoro::Task<QList<BrowserElement>> Elements(QString tagName) override;
     QCoro::Task<bool> Click(BrowserElement element) override;
@@ -46,6 +51,7 @@ class WebBrowserView : public BrowserView {
     void OnLoadStarted();
     void OnLoadFinished(bool ok);
     void OnLoadLimit();
+    void OnLoadingChanged(const QWebEngineLoadingInfo& info);
 
     // The profile must outlive its page, so it is declared first.
     std::unique_ptr<QWebEngineProfile> m_profile;
@@ -53,6 +59,10 @@ class WebBrowserView : public BrowserView {
     QTimer m_loadLimit;
     int m_scriptTimeoutMs = kScriptTimeoutMs;
     bool m_busy = false;
+    bool m_noAnswer = false;
+    // Each document names itself when first read; the one left keeps reading empty.
+    QString m_lastDocument;
+    QString m_leftDocument;
 };
 
 } // namespace pellomar

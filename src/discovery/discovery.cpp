@@ -6,10 +6,10 @@
 #include "platform/httpclient.h"
 #include "platform/textstream.h"
 #include "services/listreader.h"
+#include "services/readerrun.h"
 #include "services/service.h"
 
 #include <QUrl>
-#include <functional>
 #include <optional>
 
 #include <exception>
@@ -44,13 +44,13 @@ struct ListPage {
 // Asks for a list page until it answers with a page that is neither an error nor a wall;
 // a wall that asks us to slow down pauses the service first.
 QCoro::Task<ListPage> FetchListPage(AppState& state, HttpClient& client, const QString& address,
-                                    const std::function<bool()>& superseded) {
+                                    const ReaderRun& run) {
     for (int attempt = 1; attempt <= kListPageAttempts; ++attempt) {
         client.Open(kGet, address, false);
         client.Send();
         co_await client.Completion();
         co_await YieldOnce{};
-        if (superseded())
+        if (run.Replaced())
             co_return ListPage{};
         // An answer of 4xx will not change by asking again.
         if (!IsSuccessStatus(client.Status())) {
@@ -92,8 +92,8 @@ QString Reason(const std::exception& error) {
 } // namespace
 
 QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString htp) {
-    const quint64 run = ++state.discoveryRun;
-    const auto superseded = [&state, run] { return state.discoveryRun != run; };
+    ++state.discoveryRun;
+    const ReaderRun run(state);
 
     state.serviceKind = blg;
     state.taskName = bt;
@@ -105,11 +105,15 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
 
     state.network().pacer().BeginRun();
     HttpClient client(state.network());
-    const ListPage first = co_await FetchListPage(state, client, htp, superseded);
-    if (superseded())
+    const ListPage first = co_await FetchListPage(state, client, htp, run);
+    if (run.Replaced())
         co_return Superseded();
     if (first.loginWall)
         co_return NothingFound(state, LoginProblem(state.network(), blg, htp));
+    // No answer at all: the network, not the address, failed, for every service alike
+    // (the browser's services would only wait for the list in vain).
+    if (IsWebAddress(htp) && client.Status() == 0)
+        co_return NothingFound(state, kNetworkFailed);
 
     const std::unique_ptr<ListReader> reader = MakeListReader(blg);
     if (reader) {
@@ -119,10 +123,8 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
             co_return EndWithFailure(state, Reason(error));
         }
     }
-    if (state.statusLog().Count() == 0) {
-        const bool networkFailed = IsWebAddress(htp) && client.Status() == 0;
-        co_return NothingFound(state, networkFailed ? kNetworkFailed : kNoArticlesFound);
-    }
+    if (state.statusLog().Count() == 0)
+        co_return NothingFound(state, kNoArticlesFound);
 
     state.seenLinks.clear();
     state.SetCaption(QStringLiteral("正在寻找文章...."));
@@ -136,8 +138,8 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
         if (reader->FetchesPages()) {
             state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(i + 1).arg(pages));
             const QString address = state.statusLog().Line(i);
-            ListPage page = co_await FetchListPage(state, client, address, superseded);
-            if (superseded())
+            ListPage page = co_await FetchListPage(state, client, address, run);
+            if (run.Replaced())
                 co_return Superseded();
             loginWall = loginWall || page.loginWall;
             if (!page.body) {
@@ -151,12 +153,18 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
         }
         try {
             co_await reader->ReadListPage(state, std::move(body));
+        } catch (const NetworkFailure&) {
+            if (run.Replaced())
+                co_return Superseded();
+            if (state.table().ArticleCount() == 0)
+                co_return NothingFound(state, kNetworkFailed);
+            co_return EndWithFailure(state, kNetworkFailed);
         } catch (const std::exception& error) {
-            if (superseded())
+            if (run.Replaced())
                 co_return Superseded();
             co_return EndWithFailure(state, Reason(error));
         }
-        if (superseded())
+        if (run.Replaced())
             co_return Superseded();
     }
 

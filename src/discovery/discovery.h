@@ -4,6 +4,7 @@
 
 #include "core/outcome.h"
 #include "core/servicekind.h"
+#include "services/listreader.h"
 
 #include <QString>
 #include <qcoro/qcorotask.h>
@@ -13,8 +14,6 @@ namespace pellomar {
 class AppState;
 
 inline const QString kNoArticlesFound = QStringLiteral("没有找到文章，请检查地址！");
-// The first list page could not be fetched at all: the network, not the address, failed.
-inline const QString kNetworkFailed = QStringLiteral("网络连接失败，请检查网络后重试！");
 // Begins the line naming a list page that could not be read after its retries.
 inline const QString kListPageUnread = QStringLiteral("列表页没能读取：");
 // Begins the status line of a run that a reader could not finish.

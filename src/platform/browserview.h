@@ -35,9 +35,16 @@ class BrowserView : public QObject {
     virtual void Navigate(const QString& address) = 0;
     // True from Navigate, or from a load the page starts itself, until documentComplete.
     virtual bool Busy() const = 0;
+    // The last load ended without an answer from the server (no connection, no such host,
+    // refused), not merely with an error page or at the load time limit.
+    virtual bool NoAnswer() const { return false; }
+    // The current document is about to be replaced (a link that loads a new one was
+    // clicked): until the next one shows, BodyOuterHtml reads empty. Navigate implies it.
+    virtual void LeaveDocument() {}
 
     // Body.OuterHtml: the body's markup as its scripts left it, in the old browser's
-    // style (upper-case tag names, one-word attribute values bare), lines CR LF.
+    // style (upper-case tag names, one-word attribute values bare), lines CR LF. Empty
+    // while a document that was left still shows.
     virtual QCoro::Task<QString> BodyOuterHtml() = 0;
     // The elements of `all` named tagName, or all of them when it is empty.
     virtual QCoro::Task<QList<BrowserElement>> Elements(QString tagName) = 0;

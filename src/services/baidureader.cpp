@@ -110,9 +110,11 @@ void ReadBaiduListPage(AppState& state, const QByteArray& body) {
         if (!line.contains(marker) || !line.contains(u"/blog/item/"))
             continue;
         // An article name of 24 characters and ".html".
-        const QString link = line.mid(line.indexOf(u"item/") + 5, 29);
+        // A link that is no page name is stored as the not-found form of its line, which the
+        // download refuses as a path: the row stays, so numbers and counts do not shift.
+        QString link = line.mid(line.indexOf(u"item/") + 5, 29);
         if (!IsPageName(link))
-            continue;
+            link = kNotFoundPrefix + line;
         AddFoundArticle(state, CellAt(lines, titles.From(i), TitleOf),
                         CellAt(lines, categories.From(i), CategoryOf), link,
                         CellAt(lines, dates.From(i + 2), DateOf));

@@ -16,8 +16,8 @@ class AppState;
 void ReadBaiduPageCount(AppState& state, const QByteArray& body);
 
 // Reads one list page and adds its articles. A link that does not come out as a page name
-// ("<name>.html") adds no row; a title, category or date that cannot be found or cut is
-// stored as the bare not-found prefix.
+// ("<name>.html") is stored as the not-found form of its line; a title, category or date
+// that cannot be found or cut is stored as the bare not-found prefix.
 void ReadBaiduListPage(AppState& state, const QByteArray& body);
 
 class BaiduReader : public ListReader {

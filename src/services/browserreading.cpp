@@ -4,9 +4,11 @@
 #include "core/appstate.h"
 #include "platform/browserview.h"
 #include "platform/eventloop.h"
+#include "services/listreader.h"
 #include "services/service.h"
 
 #include <QDeadlineTimer>
+#include <QSet>
 #include <QTimer>
 
 namespace pellomar {
@@ -33,37 +35,62 @@ class WaitLimit {
     QTimer m_wake;
 };
 
-// A newer discovery run has taken the browser over: this one stops (Start sees why).
-void StopIfSuperseded(const AppState& state, quint64 run) {
-    if (state.discoveryRun != run)
-        throw BrowserWaitFailed(QStringLiteral("查找被新的任务取代"));
+// Sleeps until the next event; stops a replaced run and a page that got no answer.
+QCoro::Task<> NextEvent(const ReaderRun& run, const BrowserView& browser) {
+    co_await EventPulse::Instance().Next();
+    run.StopIfReplaced();
+    if (browser.NoAnswer())
+        throw NetworkFailure();
 }
 
-[[noreturn]] void NotReady(const WaitLimit& limit) {
-    throw BrowserWaitFailed(QStringLiteral("列表页%1秒内没有显示出文章").arg(limit.Seconds()));
+// Takes the tick if one came since the last.
+bool TakeTick(AppState& state) {
+    const bool tick = state.timerTick;
+    state.timerTick = false;
+    return tick;
 }
 
-// On each tick, after `yields` turns of the event loop, reads the idle browser's page until
-// its list shows.
-QCoro::Task<QString> PollListReady(AppState& state, BrowserView& browser, quint64 run, int yields) {
+// On each tick, after `yields` turns of the event loop, reads the page until its list
+// shows, whether or not the browser is still loading the rest of the page.
+QCoro::Task<QString> PollListReady(const ReaderRun& run, BrowserView& browser, int yields) {
+    AppState& state = run.state();
     const WaitLimit limit(state, kPageReadyLimitTicks);
     for (;;) {
-        co_await EventPulse::Instance().Next();
-        StopIfSuperseded(state, run);
-        if (state.timerTick) {
-            state.timerTick = false;
+        co_await NextEvent(run, browser);
+        if (TakeTick(state)) {
             for (int i = 0; i < yields; ++i)
-                co_await YieldOnce{};
-            if (!browser.Busy()) {
-                QString markup = co_await browser.BodyOuterHtml();
-                StopIfSuperseded(state, run);
-                if (IsListReady(state, markup))
-                    co_return markup;
-            }
+                co_await run.Turn();
+            QString markup = co_await browser.BodyOuterHtml();
+            run.StopIfReplaced();
+            if (IsListReady(state, markup))
+                co_return markup;
         }
         if (limit.Passed())
-            NotReady(limit);
+            throw BrowserWaitFailed(
+                QStringLiteral("列表页%1秒内没有显示出文章").arg(limit.Seconds()));
     }
+}
+
+// After a click that loads a new document: until the load ends or the new document
+// shows, whichever comes first (its pictures may take long).
+QCoro::Task<> WaitNewDocument(const ReaderRun& run, BrowserView& browser, int page) {
+    AppState& state = run.state();
+    const WaitLimit limit(state, kPageLoadLimitTicks);
+    while (!state.browserLoaded) {
+        if (limit.Passed())
+            throw BrowserWaitFailed(QStringLiteral("翻到第%1页的链接%2秒内没有打开新页面")
+                                        .arg(page)
+                                        .arg(limit.Seconds()));
+        co_await NextEvent(run, browser);
+        if (TakeTick(state)) {
+            const bool shows = !(co_await browser.BodyOuterHtml()).isEmpty();
+            run.StopIfReplaced();
+            if (shows)
+                co_return;
+        }
+    }
+    if (browser.NoAnswer())
+        throw NetworkFailure();
 }
 
 } // namespace
@@ -86,46 +113,55 @@ bool IsListReady(const AppState& state, const QString& markup) {
            !markup.contains(*profile->ListBusyMarker);
 }
 
-QCoro::Task<QString> WaitPageReady(AppState& state) {
-    BrowserView& browser = RequireBrowser(state);
-    co_return co_await PollListReady(state, browser, state.discoveryRun, 2);
+QCoro::Task<QString> WaitPageReady(const ReaderRun& run) {
+    BrowserView& browser = RequireBrowser(run.state());
+    co_return co_await PollListReady(run, browser, 2);
 }
 
-QCoro::Task<> WaitTicks(AppState& state, quint8 n) {
+QCoro::Task<> WaitTicks(const ReaderRun& run, quint8 n) {
     while (n > 1) {
         co_await EventPulse::Instance().Next();
-        if (state.timerTick) {
-            state.timerTick = false;
+        run.StopIfReplaced();
+        if (TakeTick(run.state()))
             --n;
-        }
     }
 }
 
-QCoro::Task<> ClickPageLink(AppState& state, int page, PageLinkRule rule) {
+QCoro::Task<bool> ClickPageLink(const ReaderRun& run, int page, PageLinkRule rule) {
+    AppState& state = run.state();
     BrowserView& browser = RequireBrowser(state);
-    const quint64 run = state.discoveryRun;
-    co_await PollListReady(state, browser, run, 1);
+    co_await PollListReady(run, browser, 1);
 
     const auto matches = [rule, page](const BrowserElement& element) {
         return rule.matches(element, page);
     };
     if (!rule.loadsDocument) {
-        if (co_await browser.ClickFirst(rule.tagName, matches))
-            co_await WaitTicks(state, 2);
-        co_return;
+        const bool clicked = co_await browser.ClickFirst(rule.tagName, matches);
+        run.StopIfReplaced();
+        if (clicked)
+            co_await WaitTicks(run, 2);
+        co_return clicked;
     }
     state.browserLoaded = false;
-    if (!co_await browser.ClickFirst(rule.tagName, matches))
-        co_return;
-    const WaitLimit loadLimit(state, kPageLoadLimitTicks);
-    while (!state.browserLoaded) {
-        if (loadLimit.Passed())
-            throw BrowserWaitFailed(QStringLiteral("翻到第%1页的链接%2秒内没有打开新页面")
-                                        .arg(page)
-                                        .arg(loadLimit.Seconds()));
-        co_await EventPulse::Instance().Next();
-        StopIfSuperseded(state, run);
+    const bool clicked = co_await browser.ClickFirst(rule.tagName, matches);
+    run.StopIfReplaced();
+    if (!clicked)
+        co_return false;
+    browser.LeaveDocument();
+    co_await WaitNewDocument(run, browser, page);
+    co_return true;
+}
+
+int AddNewRows(AppState& state, QSet<QString>& seen, const QList<ListRow>& rows) {
+    int added = 0;
+    for (const ListRow& row : rows) {
+        if (seen.contains(row.source))
+            continue;
+        seen.insert(row.source);
+        AddFoundArticle(state, row.title, row.category, row.link, row.date);
+        ++added;
     }
+    return added;
 }
 
 } // namespace pellomar

@@ -64,8 +64,6 @@ void ReadHexunListPage(AppState& state, const QByteArray& body) {
     for (qsizetype k = 0; k + 1 < items.size(); ++k) {
         const QString& item = items[k];
         const QString link = CutBetween(item, linkStart, linkEnd, 1) + linkEnd;
-        if (!IsPageName(link))
-            continue;
         const QString title =
             CutBetween(item, QStringLiteral("_d.html'>"), QStringLiteral("</a></span>"), 1);
         const QString date =

@@ -16,9 +16,8 @@ class AppState;
 // to, and nothing without a paging bar.
 void ReadHexunPageCount(AppState& state, const QString& text);
 
-// Reads one list page from its raw body and adds its articles. An item whose link does not
-// come out as a page name adds no row; a missing title or date is stored in its not-found
-// form.
+// Reads one list page from its raw body and adds its articles. A missing link, title or
+// date is stored in its not-found form; the row is added all the same.
 void ReadHexunListPage(AppState& state, const QByteArray& body);
 
 class HexunReader : public ListReader {

@@ -5,6 +5,8 @@
 
 namespace pellomar {
 
+NetworkFailure::NetworkFailure() : std::runtime_error(kNetworkFailed.toStdString()) {}
+
 void AddFoundArticle(AppState& state, const QString& title, const QString& category,
                      const QString& link, const QString& date) {
     QString error;

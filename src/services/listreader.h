@@ -10,10 +10,21 @@
 #include <memory>
 #include <optional>
 #include <qcoro/qcorotask.h>
+#include <stdexcept>
 
 namespace pellomar {
 
 class AppState;
+
+// The first list page could not be fetched at all: the network, not the address, failed.
+inline const QString kNetworkFailed = QStringLiteral("网络连接失败，请检查网络后重试！");
+
+// A list page got no answer (no connection, no such host, refused): discovery ends at once
+// with kNetworkFailed.
+class NetworkFailure : public std::runtime_error {
+  public:
+    NetworkFailure();
+};
 
 class ListReader {
   public:

@@ -5,8 +5,10 @@
 #include "core/filenames.h"
 #include "core/textfunctions.h"
 #include "platform/browserview.h"
-#include "platform/eventloop.h"
 #include "services/browserreading.h"
+#include "services/listreader.h"
+
+#include <QSet>
 
 namespace pellomar {
 
@@ -29,7 +31,7 @@ const PageLinkRule kPageButtonRule{QStringLiteral("SPAN"), &IsPageButton, false}
 
 // The highest page number among the buttons between "上一页" and "下一页". Without the
 // previous-page button the cut gives its not-found form, the whole markup, and every
-// button of the page counts.
+// button of the page counts. A number past what the home platform could hold is no page.
 int LastPage(const QString& markup) {
     QString bar =
         CutBetween(markup, QStringLiteral("上一页</SPAN>"), QStringLiteral("下一页</SPAN>"), 20);
@@ -39,20 +41,19 @@ int LastPage(const QString& markup) {
     for (qsizetype i = 0; i + 1 < pieces.size(); ++i) {
         if (pieces[i].indexOf(kPageButton) <= 0)
             continue;
-        bool ok = false;
-        const int n = CutBetween(pieces[i], kPageButton + u"\">", QStringLiteral("<END>"), 1)
-                          .trimmed()
-                          .toInt(&ok);
-        if (ok && n > last)
-            last = n;
+        const std::optional<int> n =
+            ReadPageNumber(CutBetween(pieces[i], kPageButton + u"\">", QStringLiteral("<END>"), 1));
+        if (n && *n > last)
+            last = *n;
     }
     return last;
 }
 
 // The articles of one list page: each line with a read-more link ("title=阅读全文") holds
 // the title and the address, the line below it the date; the category line follows.
-void ReadPage(AppState& state, const QString& markup) {
+QList<ListRow> ReadPage(const QString& markup) {
     const QStringList lines = markup.split(kCrLf);
+    QList<ListRow> rows;
     // The first category line at or after the article's line. Articles come in line order,
     // so one search serves every article up to the line it found: each line is looked at
     // once, however many articles lack a category line.
@@ -78,25 +79,32 @@ void ReadPage(AppState& state, const QString& markup) {
                                      ? CutBetween(lines[categoryLine], QStringLiteral(">分类："),
                                                   QStringLiteral("</A>"), 0)
                                      : kDefaultCategory;
-        AddFoundArticle(state, SafeFileName(title), category, link, date);
+        rows.append({SafeFileName(title), category, link, date, line});
     }
+    return rows;
 }
 
 } // namespace
 
 QCoro::Task<> ReadNetEaseList(AppState& state) {
+    const ReaderRun run(state);
     BrowserView& browser = RequireBrowser(state);
     browser.Navigate(state.statusLog().Line(0));
-    const QString first = co_await WaitPageReady(state);
+    const QString first = co_await WaitPageReady(run);
     const int last = LastPage(first);
 
-    co_await YieldOnce{};
+    // Paging ends at the last page the first one names, or before: at a button that is not
+    // there (page 1 shows without its click), or at a page that adds nothing new.
+    QSet<QString> seen;
+    co_await run.Turn();
     for (int page = 1; page <= last; ++page) {
-        co_await YieldOnce{};
+        co_await run.Turn();
         state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(page).arg(last));
-        co_await ClickPageLink(state, page, kPageButtonRule);
-        const QString markup = co_await WaitPageReady(state);
-        ReadPage(state, markup);
+        if (!co_await ClickPageLink(run, page, kPageButtonRule) && page > 1)
+            break;
+        const QString markup = co_await WaitPageReady(run);
+        if (AddNewRows(state, seen, ReadPage(markup)) == 0)
+            break;
     }
 }
 

@@ -5,10 +5,12 @@
 #include "core/filenames.h"
 #include "core/textfunctions.h"
 #include "platform/browserview.h"
-#include "platform/eventloop.h"
 #include "platform/regex.h"
 #include "services/browserreading.h"
+#include "services/listreader.h"
 #include "services/service.h"
+
+#include <QSet>
 
 namespace pellomar {
 
@@ -27,30 +29,31 @@ bool IsPageLink(const BrowserElement& element, int page) {
 
 const PageLinkRule kPageLink{QStringLiteral("A"), &IsPageLink, true};
 
-// The highest n of the chageEntryPage(n) calls in the markup; 1 without any.
+// The highest n of the chageEntryPage(n) calls in the markup; 1 without any. A number
+// past what the home platform could hold is no page.
 int LastPage(const QString& markup) {
     QStringList calls = MatchAll(QStringLiteral("chageEntryPage\\(\\d+\\)"), markup).split(kCrLf);
     calls.removeLast();
     int last = 1;
     for (const QString& call : calls) {
-        bool ok = false;
-        const int n =
-            CutBetween(call, QStringLiteral("chageEntryPage("), QStringLiteral(")"), 0).toInt(&ok);
-        if (ok && n > last)
-            last = n;
+        const std::optional<int> n = ReadPageNumber(
+            CutBetween(call, QStringLiteral("chageEntryPage("), QStringLiteral(")"), 0));
+        if (n && *n > last)
+            last = *n;
     }
     return last;
 }
 
 // The articles of one list page: each "<DIV class=item-title>" line, with the date, title
 // and link on the line below it and the category link within the lines that follow.
-QCoro::Task<> ReadPage(AppState& state, QString markup) {
+QCoro::Task<QList<ListRow>> ReadPage(const ReaderRun& run, QString markup) {
     const QString linkStart = QString::fromLatin1(hosts::kSohuDomain) + u'/';
     const QStringList lines = markup.split(kCrLf);
+    QList<ListRow> rows;
     for (qsizetype i = 0; i < lines.size(); ++i) {
         if (!lines[i].contains(u"<DIV class=item-title>"))
             continue;
-        co_await YieldOnce{};
+        co_await run.Turn();
         // An item on the last line has no line below: it reads as one without a title.
         const QString next = lines.value(i + 1);
         QString date = CutBetween(next, QStringLiteral("<H3>"), QStringLiteral("&nbsp;"), 1);
@@ -71,28 +74,34 @@ QCoro::Task<> ReadPage(AppState& state, QString markup) {
             title = QStringLiteral("隐藏日志不能下载");
             link = QStringLiteral("000000.html");
         }
-        AddFoundArticle(state, SafeFileName(title), category, link, date);
+        rows.append({SafeFileName(title), category, link, date, next});
     }
+    co_return rows;
 }
 
 } // namespace
 
 QCoro::Task<> ReadSohuList(AppState& state) {
+    const ReaderRun run(state);
     BrowserView& browser = RequireBrowser(state);
     browser.Navigate(state.statusLog().Line(0));
-    co_await WaitPageReady(state);
-    co_await WaitTicks(state, 5);
+    co_await WaitPageReady(run);
+    co_await WaitTicks(run, 5);
     const QString first = co_await browser.BodyOuterHtml();
     const int last = LastPage(first);
 
-    co_await YieldOnce{};
+    // Paging ends at the last page the first one names, or before: at a link that is not
+    // there, or at a page that adds nothing new (a page offering a next link for ever).
+    QSet<QString> seen;
+    co_await run.Turn();
     for (int page = 1; page <= last; ++page) {
-        co_await YieldOnce{};
+        co_await run.Turn();
         state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(page).arg(last));
-        if (page > 1)
-            co_await ClickPageLink(state, page, kPageLink);
-        const QString markup = co_await WaitPageReady(state);
-        co_await ReadPage(state, markup);
+        if (page > 1 && !co_await ClickPageLink(run, page, kPageLink))
+            break;
+        const QString markup = co_await WaitPageReady(run);
+        if (AddNewRows(state, seen, co_await ReadPage(run, markup)) == 0)
+            break;
     }
 }
 

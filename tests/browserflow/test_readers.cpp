@@ -8,6 +8,9 @@
 #include "support/scriptblogs.h"
 
 #include <QElapsedTimer>
+#include <QFile>
+#include <QGuiApplication>
+#include <QStandardPaths>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
@@ -23,9 +26,9 @@ class ReaderTest : public ::testing::Test {
         ASSERT_EQ(State().browser(), &m_browser) << State().BrowserProblem().toStdString();
     }
     AppState& State() { return m_engine.state(); }
-    Outcome Discover(const ScriptBlog& blog) {
+    Outcome Discover(const ScriptBlog& blog, int limitMs = 120'000) {
         ServeScriptBlog(blog, *browserServer);
-        return RunTask(Start(State(), blog.kind, blog.account, ListPageAddress(blog, 1)), 120'000);
+        return RunTask(Start(State(), blog.kind, blog.account, ListPageAddress(blog, 1)), limitMs);
     }
 
     QTemporaryDir m_dir;
@@ -103,6 +106,102 @@ TEST_F(WaitLimit, APagingLinkThatNeverLoadsEndsDiscoveryKeepingPageOne) {
     blog.pagingLoads = false;
     ExpectEndAtTheLimit(blog, u"翻到第2页的链接3秒内没有打开新页面"_qs, 4);
 }
+
+// Hostile pages served to the readers: each run ends within its limit with a status line,
+// shows no dialog, and neither opens nor reads anything beyond the blog's own pages.
+struct HostileCase {
+    const char* name;
+    ServiceKind kind;
+    int articles;
+    // Appended to the first list page (and served again as pages 2 to `repeats`).
+    const char16_t* extra;
+    int repeats;
+    // The run's problem after "查找文章出错：", or none when all articles are read.
+    const char16_t* problem;
+    int rows;
+    int maxMs;
+    // This page gets no answer at all.
+    int dropPage = 0;
+};
+
+const char16_t* const kNotShown = u"列表页3秒内没有显示出文章";
+const char16_t* const kSohuEndless =
+    u"<script>list[0] = list[0].replace('<div class=\"content-bottom\">', '<div "
+    u"class=\"content-bottom\"><a href=\"#\" onclick=\"chageEntryPage(2);return false;\">[2]</a> "
+    u"<a href=\"#\" onclick=\"chageEntryPage(2147483647);return "
+    u"false;\">[2147483647]</a>');</script>";
+const char16_t* const kNetEaseEndless =
+    u"<script>pages = pages.map(function (p) { return p.replace('<span class=\"fc03 bgc9 "
+    u"bdc0\">下一页', '<span onclick=\"go(1)\" class=\"fc03 bgc9 bdc0 "
+    u"js-bgc9-hover\">2147483647</span><span class=\"fc03 bgc9 bdc0\">下一页'); });</script>";
+
+const HostileCase kHostileCases[] = {
+    {"EndlessScript", kSohu, 4, u"<script>setTimeout(function () { for (;;) {} }, 0);</script>", 0,
+     kNotShown, 0, 9'000},
+    {"Dialogs", kNetEase, 4, u"<script>alert('a'); confirm('b'); prompt('c', 'd');</script>", 0,
+     nullptr, 4, 4'000},
+    {"WindowOpen", kSohu, 4,
+     u"<script>window.open('http://elsewhere.blog.sohu.com/popup/');</script>", 0, nullptr, 4,
+     4'000},
+    {"FileNavigation", kNetEase, 4, u"<script>location.href = 'file:///etc/passwd';</script>", 0,
+     nullptr, 4, 4'000},
+    {"OtherHost", kSohu, 4, u"<script>location.href = 'http://elsewhere.example.com/';</script>", 0,
+     kNotShown, 0, 6'000},
+    {"HugeDom", kSohu, 4,
+     u"<script>document.body.appendChild(document.createElement('p')).textContent = "
+     u"'x'.repeat(50 << 20);</script>",
+     0, kNotShown, 0, 9'000},
+    // Its picture never arrives, so the page never finishes loading; the list shows at once.
+    {"NeverLoaded", kSohu, 4, u"<img src=\"http://photo.pic.sohu.com/never.jpg\">", 0, nullptr, 4,
+     2'500},
+    {"SohuPagesForEver", kSohu, 4, kSohuEndless, 3, nullptr, 4, 6'000},
+    {"NetEaseButtonForEver", kNetEase, 8, kNetEaseEndless, 0, nullptr, 8, 6'000},
+    {"Download", kNetEase, 4,
+     u"<script>var a = document.body.appendChild(document.createElement('a')); a.href = "
+     u"'data:text/plain,x'; a.download = 'pellomar-hostile.txt'; a.click();</script>",
+     0, nullptr, 4, 4'000},
+    {"NoAnswer", kSohu, 8, u"", 0, u"网络连接失败，请检查网络后重试！", 4, 2'500, 2},
+};
+
+void PrintTo(const HostileCase& c, std::ostream* out) {
+    *out << c.name;
+}
+
+class HostilePage : public WaitLimit, public ::testing::WithParamInterface<HostileCase> {};
+
+TEST_P(HostilePage, EndsWithinItsLimitReadingOnlyTheBlog) {
+    const HostileCase& c = GetParam();
+    State().timer2().setInterval(10);
+    m_browser.SetTimeLimits(6'000, 1'500);
+    ScriptBlog blog = MakeScriptBlog(c.kind, QString::fromLatin1(c.name).toLower(), c.articles, 4);
+    ServeScriptBlog(blog, *browserServer);
+    const QString body = ScriptListBody(blog, 1) + QString::fromUtf16(c.extra);
+    for (int page = 1; page <= std::max(1, c.repeats); ++page)
+        browserServer->SetResponse(ListPageAddress(blog, page), GbkPage(body));
+    browserServer->Stall(u"http://photo.pic.sohu.com/never.jpg"_qs);
+    if (c.dropPage)
+        browserServer->Drop(ListPageAddress(blog, c.dropPage));
+
+    QElapsedTimer clock;
+    clock.start();
+    const Outcome found =
+        RunTask(Start(State(), blog.kind, blog.account, ListPageAddress(blog, 1)), 30'000);
+    EXPECT_LT(clock.elapsed(), c.maxMs);
+    const QString problem =
+        c.problem ? kDiscoveryFailed + QString::fromUtf16(c.problem) : QString();
+    EXPECT_EQ(found.problem, problem);
+    EXPECT_EQ(State().statusLog().Lines().constLast(),
+              c.problem ? problem : ListPageAddress(blog, 1));
+    EXPECT_EQ(State().table().ArticleCount(), c.rows);
+    EXPECT_FALSE(State().statusLog().Lines().join(u'\n').contains(u"root:"));
+    EXPECT_EQ(browserServer->RequestCount(u"http://elsewhere.blog.sohu.com/popup/"_qs), 0);
+    EXPECT_EQ(QGuiApplication::topLevelWindows().size(), 0);
+    EXPECT_FALSE(QFile::exists(QStandardPaths::writableLocation(QStandardPaths::DownloadLocation) +
+                               u"/pellomar-hostile.txt"));
+}
+
+INSTANTIATE_TEST_SUITE_P(Readers, HostilePage, ::testing::ValuesIn(kHostileCases),
+                         [](const auto& info) { return std::string(info.param.name); });
 
 } // namespace
 } // namespace pellomar::test

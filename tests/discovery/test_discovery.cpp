@@ -10,6 +10,7 @@
 #include "support/fixtureserver.h"
 #include "support/runtask.h"
 #include "support/sampleblogvariants.h"
+#include "support/standinbrowser.h"
 
 #include <QHash>
 #include <QSet>
@@ -177,6 +178,18 @@ TEST_F(DiscoveryTest, AFirstPageThatCannotBeFetchedSaysTheNetworkFailed) {
     EXPECT_EQ(outcome.problem, kNetworkFailed);
     EXPECT_EQ(state.statusLog().Lines(), QStringList{kNetworkFailed});
     EXPECT_FALSE(state.ButtonEnabled(AppState::Download));
+
+    // Every service alike: Baidu queues page 0 whatever it got, the browser's services
+    // would wait for a list in vain.
+    for (const ServiceKind kind : {kBaidu, kNetEase, kSohu}) {
+        const QString address = *GeneratedBlogAddress(kind, QStringLiteral("someone"));
+        server.Drop(address);
+        const Outcome failed =
+            test::RunTask(Start(state, kind, QStringLiteral("someone"), address), 5'000);
+        EXPECT_EQ(failed.problem, kNetworkFailed) << kind;
+        EXPECT_EQ(state.Caption(), kNetworkFailed) << kind;
+        EXPECT_EQ(state.Buttons(), buttons::kAtStartUp) << kind;
+    }
 }
 
 TEST_F(DiscoveryTest, AHexunBlogWithoutPagingBarAndAnUnknownServiceFindNothing) {
@@ -252,6 +265,33 @@ TEST_F(DiscoveryTest, AStartDuringAnotherRunsWaitLeavesOnlyTheNewTask) {
     EXPECT_EQ(Rows(state), ExpectedRows(b));
     EXPECT_EQ(state.taskName, QStringLiteral("b"));
     EXPECT_TRUE(state.ButtonEnabled(AppState::Download));
+}
+
+// A new task accepted while a browser reader yields: the older run stops there, and none of
+// its rows reach the new task (Sohu yields within a page, NetEase between pages).
+TEST_F(DiscoveryTest, ABrowserReaderStopsOnceANewerRunReplacesIt) {
+    state.timer2().setInterval(5);
+    test::StandInBrowser browser;
+    state.SetBrowser(&browser);
+    test::RunTask(state.StartUp());
+    for (const ServiceKind kind : {kSohu, kNetEase}) {
+        const QString older = *GeneratedBlogAddress(kind, QStringLiteral("older"));
+        const QString newer = *GeneratedBlogAddress(kind, QStringLiteral("newer"));
+        browser.pages[older] = test::StandInListMarkup(kind, QStringLiteral("older"), 20);
+        browser.pages[newer] = test::StandInListMarkup(kind, QStringLiteral("newer"), 3);
+        browser.reads = 0;
+        QCoro::Task<Outcome> run = Start(state, kind, QStringLiteral("older"), older);
+        // The third read is the first list page's, which the reader then works through.
+        for (int i = 0; i < 100'000 && browser.reads < 3; ++i)
+            test::RunTask(OneYield());
+        test::RunTask(Start(state, kind, QStringLiteral("newer"), newer));
+        test::RunTask(std::move(run));
+        QStringList titles;
+        for (const QStringList& row : Rows(state))
+            titles << row[0];
+        EXPECT_EQ(titles, (QStringList{u"newer1001"_qs, u"newer1002"_qs, u"newer1003"_qs})) << kind;
+    }
+    state.SetBrowser(nullptr);
 }
 
 } // namespace

@@ -84,13 +84,16 @@ TEST_F(BaiduReaderTest, EachSearchRunsOnFromItsOwnArticlesLine) {
                                   {Marker(2) + u"乙", u"丁"_qs, Link(2), u"三"_qs, u"1"_qs}}));
 }
 
-TEST_F(BaiduReaderTest, ARowNeedsALinkButNotItsOtherCells) {
+TEST_F(BaiduReaderTest, ARowIsAddedEvenWhenItsCellsCannotBeCut) {
     // A short link runs into the markup; the date line is too short to cut; the title and
     // the category are never found.
-    ReadBaiduListPage(state, BaiduPage({QString(Marker(1)).replace(Link(1), u"short.html"_qs),
-                                        Marker(0), u"x"_qs, u"<div class=x>y</div>"_qs}));
+    const QString shortLink = QString(Marker(1)).replace(Link(1), u"short.html"_qs);
+    ReadBaiduListPage(state,
+                      BaiduPage({shortLink, Marker(0), u"x"_qs, u"<div class=x>y</div>"_qs}));
     EXPECT_EQ(Rows(), (QList<QStringList>{
-                          {kNotFoundPrefix, kNotFoundPrefix, Link(0), kNotFoundPrefix, u"1"_qs}}));
+                          {kNotFoundPrefix, kNotFoundPrefix, kNotFoundPrefix + shortLink,
+                           kNotFoundPrefix, u"1"_qs},
+                          {kNotFoundPrefix, kNotFoundPrefix, Link(0), kNotFoundPrefix, u"2"_qs}}));
 }
 
 TEST_F(BaiduReaderTest, AHugePageIsReadInLinearTime) {
@@ -122,20 +125,22 @@ TEST_F(HexunReaderTest, QueuesPageOneUpToTheHighestPagingLink) {
               Addresses(QStringLiteral("http://lanting.blog.hexun.com/p%1/default.aspx"), 1, 7));
 }
 
-TEST_F(HexunReaderTest, AnItemWithoutALinkAddsNoRowAndOtherMissingCellsAreMarked) {
+TEST_F(HexunReaderTest, AnItemWithoutALinkIsStillAddedAndMissingCellsAreMarked) {
     const test::FixtureBlog blog = test::HexunBlog(kAccount, 2);
     const QString page = test::HexunListPage(
         {test::HexunItem(kAccount, blog.articles[0]).replace(u"blog.hexun.com/"_qs, u"x/"_qs),
          test::HexunItem(kAccount, blog.articles[1]).remove(u"&nbsp;"_qs)},
         {});
     ReadHexunListPage(state, EncodeCp936(page));
-    ASSERT_EQ(state.table().ArticleCount(), 1);
-    EXPECT_EQ(Rows()[0][0], blog.articles[1].title);
-    EXPECT_TRUE(Rows()[0][3].startsWith(kNotFoundPrefix + u"<div class='ArticleBlock'>"));
+    ASSERT_EQ(state.table().ArticleCount(), 2);
+    EXPECT_EQ(Rows()[0][0], blog.articles[0].title);
+    EXPECT_TRUE(Rows()[0][2].startsWith(kNotFoundPrefix));
+    EXPECT_EQ(Rows()[1][0], blog.articles[1].title);
+    EXPECT_TRUE(Rows()[1][3].startsWith(kNotFoundPrefix + u"<div class='ArticleBlock'>"));
 
     // Without the list's start comment nothing is read.
     ReadHexunListPage(state, EncodeCp936(QString(page).remove(u"文章列表:开始"_qs)));
-    EXPECT_EQ(state.table().ArticleCount(), 1);
+    EXPECT_EQ(state.table().ArticleCount(), 2);
 }
 
 } // namespace

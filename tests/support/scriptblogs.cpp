@@ -38,14 +38,6 @@ QString Link(const ScriptBlog& blog, const ScriptArticle& article) {
                                                 : article.id + u".html";
 }
 
-LoopbackServer::Response Gbk(const QString& body) {
-    return {200,
-            "text/html; charset=gbk",
-            EncodeCp936(u"<html><head><meta charset=gbk></head><body>\n" + body +
-                        u"\n</body></html>\n"),
-            {}};
-}
-
 // A summary whose paragraphs, one line each, put the category line `line` lines below.
 QString Summary(int line) {
     QString summary = QStringLiteral("\n<div>摘要……</div>");
@@ -131,6 +123,18 @@ QString NetEaseList(const ScriptBlog& blog) {
 
 } // namespace
 
+LoopbackServer::Response GbkPage(const QString& body) {
+    return {200,
+            "text/html; charset=gbk",
+            EncodeCp936(u"<html><head><meta charset=gbk></head><body>\n" + body +
+                        u"\n</body></html>\n"),
+            {}};
+}
+
+QString ScriptListBody(const ScriptBlog& blog, int page) {
+    return blog.kind == kSohu ? SohuList(blog, page) : NetEaseList(blog);
+}
+
 ScriptBlog MakeScriptBlog(ServiceKind kind, const QString& account, int count, int perPage) {
     ScriptBlog blog{kind, account, {}, perPage};
     const QDateTime newest(QDate(2011, 8, 21), QTime(10, 20));
@@ -175,8 +179,7 @@ QList<QStringList> ExpectedScriptRows(const ScriptBlog& blog) {
 
 void ServeScriptBlog(const ScriptBlog& blog, LoopbackServer& server) {
     for (int page = 1; page <= (blog.kind == kSohu ? PageCount(blog) : 1); ++page)
-        server.SetResponse(ListPageAddress(blog, page),
-                           Gbk(blog.kind == kSohu ? SohuList(blog, page) : NetEaseList(blog)));
+        server.SetResponse(ListPageAddress(blog, page), GbkPage(ScriptListBody(blog, page)));
     const SiteProfile& profile = *Profile(blog.kind);
     quint32 seed = 11;
     for (const ScriptArticle& a : blog.articles) {
@@ -187,7 +190,7 @@ void ServeScriptBlog(const ScriptBlog& blog, LoopbackServer& server) {
             server.SetResponse(a.picture, {200, "image/bmp", sample::PictureBytes(seed++), {}});
         }
         server.SetResponse(ArticleAddress(blog.kind, blog.account, Link(blog, a)),
-                           Gbk(body + u'\n' + profile.BodyEnd));
+                           GbkPage(body + u'\n' + profile.BodyEnd));
     }
 }
 

@@ -40,5 +40,9 @@ QString ListPageAddress(const ScriptBlog& blog, int page);
 // Title, category, link, date and number within the category of each row discovery gives.
 QList<QStringList> ExpectedScriptRows(const ScriptBlog& blog);
 void ServeScriptBlog(const ScriptBlog& blog, LoopbackServer& server);
+// The body of list page `page` as ServeScriptBlog serves it, and a body served as the
+// services serve their pages.
+QString ScriptListBody(const ScriptBlog& blog, int page);
+LoopbackServer::Response GbkPage(const QString& body);
 
 } // namespace pellomar::test
