@@ -7,6 +7,7 @@
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -99,15 +100,15 @@ std::optional<QString> CategoryLimits(const QList<StoredArticle>& articles) {
 std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     const QFileInfo info(path);
     if (!info.isFile())
-        return QStringLiteral("找不到文件：") + path;
+        return QStringLiteral("找不到文件");
     if (info.size() > kMaxTaskFileBytes)
         return QStringLiteral("文件太大（超过64MB），不是任务文件");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法读取文件：") + path;
+        return QStringLiteral("无法读取文件");
     const QByteArray bytes = file.read(kMaxTaskFileBytes + 1);
     if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("无法读取文件：") + path;
+        return QStringLiteral("无法读取文件");
     if (bytes.size() > kMaxTaskFileBytes)
         return QStringLiteral("文件太大（超过64MB），不是任务文件");
     if (bytes.isEmpty())
@@ -234,7 +235,8 @@ Outcome ExportTask(AppState& state) {
 QCoro::Task<Outcome> ImportTask(AppState& state, QString path) {
     StoredTask task;
     if (const auto problem = ReadTaskFile(path, task))
-        co_return Refuse(state, QStringLiteral("导入失败：") + *problem);
+        co_return Refuse(state,
+                         u"导入失败：" + *problem + u"（" + QDir::toNativeSeparators(path) + u"）");
 
     // A discovery still waiting for a page must not add to the imported task.
     ++state.discoveryRun;

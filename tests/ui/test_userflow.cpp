@@ -13,6 +13,7 @@
 #include "uitest.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -182,6 +183,18 @@ TEST_F(UserFlowTest, NewSinaTaskFillsTheGridThenDownloadsAndConverts) {
     EXPECT_TRUE(watch.wasDisabled);
     EXPECT_TRUE(Command(7)->isEnabled());
     EXPECT_EQ(Caption(), u"转换TXT完成,一共" + QString::number(BlogArticles()) + u"个");
+
+    // The CHM leaves the pages in place: the EPUB can still be made, and says where it is.
+    QTest::mouseClick(Command(3), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(Caption(), u"打包CHM成功！");
+    auto* epub = Control<QPushButton>(m_window.get(), u"epubButton"_qs);
+    ASSERT_TRUE(epub->isEnabled());
+    QTest::mouseClick(epub, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(Caption(), u"生成EPUB成功！保存为" +
+                             QDir::toNativeSeparators(m_dir.path() + u'/' + kTaskName + u".epub"));
+    EXPECT_TRUE(epub->isEnabled());
 }
 
 TEST_F(UserFlowTest, ExportedTaskComesBackThroughTheImportButton) {
