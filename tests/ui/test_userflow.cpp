@@ -28,9 +28,6 @@
 #include <memory>
 #include <optional>
 #include <tuple>
-#ifdef PELLOMAR_HAS_BROWSER
-#include "browser/webbrowserview.h"
-#endif
 
 using namespace pellomar;
 using pellomar::test::PickFromList;
@@ -239,27 +236,21 @@ TEST_F(UserFlowTest, NewBaiduAndHexunTasksReadTheBlogAtTheAddressBuiltFromTheNam
     }
 }
 
-#ifdef PELLOMAR_HAS_BROWSER
-// The window with the browser plugged in before it loads, as the program does. Chromium
-// keeps the proxy of the process's first browser, so this is the one test making one.
+#ifdef PELLOMAR_BROWSER_PLUGIN_FILE
+// The window as the program makes it: no browser until the first Sohu task loads the plugin.
+// Chromium keeps the proxy of the process's first browser, so this is the one test making one.
 class BrowserUserFlowTest : public UserFlowTest {
   protected:
     void SetUp() override {
+        qputenv("PELLOMAR_BROWSER_PLUGIN", PELLOMAR_BROWSER_PLUGIN_FILE);
         UserFlowTest::SetUp();
-        m_window.reset();
-        m_engine = std::make_unique<Engine>(m_dir.path());
-        // Made once the base has pointed http_proxy at this test's server.
-        m_browser = std::make_unique<WebBrowserView>();
-        State().SetBrowser(m_browser.get());
-        m_window = std::make_unique<MainWindow>(*m_engine);
-        m_window->show();
-        ASSERT_TRUE(WaitUntilIdle()); // start-up: until the blank page has loaded
+        State().UseBrowserPlugin();
     }
-    std::unique_ptr<WebBrowserView> m_browser; // outlives the window TearDown closes
 };
 
 TEST_F(BrowserUserFlowTest, NewSohuAndNetEaseTasksAreReadThroughTheBrowserThenDownloaded) {
     EXPECT_EQ((ButtonStates()), (std::array<bool, 7>{true, false, false, true, false, true, true}));
+    EXPECT_EQ(State().browser(), nullptr);
     for (const test::ScriptBlog& blog : {test::MakeScriptBlog(kSohu, u"caochong"_qs, 7),
                                          test::MakeScriptBlog(kNetEase, u"wangyi"_qs, 7)}) {
         test::ServeScriptBlog(blog, m_server);
