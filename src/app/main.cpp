@@ -19,8 +19,6 @@
 #include <memory>
 
 int main(int argc, char** argv) {
-    // QtWebEngine, loaded later with the browser plugin, shares the OpenGL contexts.
-    QApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pellomar"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pellomar"));

@@ -88,16 +88,16 @@ QCoro::Task<> AppState::LoadBrowser() {
     if (m_browser || !m_usePlugin || m_pluginTried)
         co_return;
     m_pluginTried = true;
-    // QtWebEngine aborts the process under a plain QCoreApplication.
-    if (!QCoreApplication::instance() ||
-        !QCoreApplication::instance()->inherits("QGuiApplication")) {
-        m_browserProblem = QStringLiteral("内置浏览器只能在图形界面的程序里运行");
-        co_return;
-    }
     QString problem;
     BrowserPlugin* plugin = LoadBrowserPlugin(&problem);
     if (!plugin) {
         m_browserProblem = problem + QStringLiteral("，搜狐和网易博客不能查找文章");
+        co_return;
+    }
+    // QtWebEngine aborts the process under a plain QCoreApplication.
+    if (!QCoreApplication::instance() ||
+        !QCoreApplication::instance()->inherits("QGuiApplication")) {
+        m_browserProblem = QStringLiteral("内置浏览器只能在图形界面的程序里运行");
         co_return;
     }
     const QString caption = m_caption;

@@ -20,6 +20,16 @@ QString ProgramFolder() {
     return QFileInfo(QStringLiteral("/proc/self/exe")).canonicalPath();
 }
 
+QtMessageHandler g_nextHandler = nullptr;
+
+// QtWebEngine loaded after the application object would have liked it to share OpenGL
+// contexts from the start; our pages are drawn in software, which needs none, and the
+// window starts without loading OpenGL.
+void DropLateLoadWarning(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    if (!text.startsWith(u"Qt WebEngine seems to be initialized from a plugin."))
+        g_nextHandler(type, context, text);
+}
+
 } // namespace
 
 QString BrowserPluginPath() {
@@ -46,6 +56,8 @@ BrowserPlugin* LoadBrowserPlugin(QString* problem) {
         if (path.isEmpty()) {
             why = u"没有找到内置浏览器插件" + kPluginFile;
         } else {
+            if (qEnvironmentVariableIsEmpty("PELLOMAR_BROWSER_LOG"))
+                g_nextHandler = qInstallMessageHandler(DropLateLoadWarning);
             // The library stays loaded once the loader is gone.
             QPluginLoader loader(path);
             plugin = qobject_cast<BrowserPlugin*>(loader.instance());
