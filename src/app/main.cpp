@@ -1,28 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "core/appstate.h"
 #include "core/updatecheck.h"
 #include "download/engine.h"
+#include "platform/browserplugin.h"
+#include "platform/loginstorage.h"
 #include "platform/programfolder.h"
 #include "services/service.h"
 #include "ui/chinese.h"
 #include "ui/loginbar.h"
 #include "ui/mainwindow.h"
+#include "ui/messagebox.h"
 #include "ui/newtaskdialog.h"
-#ifdef PELLOMAR_HAS_BROWSER
-#include "browser/browserenvironment.h"
-#include "browser/logindialog.h"
-#include "browser/loginprofile.h"
-#include "browser/webbrowserview.h"
-#endif
 
 #include <QApplication>
 #include <QCommandLineParser>
 #include <QFileInfo>
 #include <QIcon>
+#include <memory>
 
 int main(int argc, char** argv) {
-#ifdef PELLOMAR_HAS_BROWSER
-    pellomar::PrepareBrowserEnvironment();
-#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("pellomar"));
     QApplication::setApplicationDisplayName(QStringLiteral("Pellomar"));
@@ -48,35 +44,39 @@ int main(int argc, char** argv) {
     parser.process(app);
 
     pellomar::Engine engine(pellomar::ResolveProgramFolder(parser.value(dirOption)));
-#ifdef PELLOMAR_HAS_BROWSER
-    // Sohu and NetEase lists are read through it; start-up loads its blank page.
-    pellomar::WebBrowserView browser;
-    engine.state().SetBrowser(&browser);
-    // The user's login, kept between runs; only the services' cookies reach the engine.
-    pellomar::LoginProfile login(engine.state().network(), &pellomar::IsServiceCookie);
-#endif
+    pellomar::AppState& state = engine.state();
+    // Sohu and NetEase lists are read through it: the first such task loads it.
+    state.UseBrowserPlugin();
+    // The login of earlier runs, without the browser; it comes only for 登录 or 退出登录.
+    pellomar::LoadLoginCookies(state.network(), &pellomar::IsServiceCookie);
+    std::unique_ptr<pellomar::BrowserLogin> login;
+    const auto browserLogin = [&login, &state](QWidget* parent) -> pellomar::BrowserLogin* {
+        QString problem;
+        if (!login)
+            if (pellomar::BrowserPlugin* plugin = pellomar::LoadBrowserPlugin(&problem))
+                login = plugin->MakeLogin(state.network(), &pellomar::IsServiceCookie);
+        if (!login)
+            pellomar::ShowPlainMessage(parent,
+                                       problem.isEmpty() ? QStringLiteral("不能登录") : problem);
+        return login.get();
+    };
     pellomar::MainWindow window(engine);
     QObject::connect(&window, &pellomar::MainWindow::closed, &app, &QApplication::quit);
-#ifdef PELLOMAR_HAS_BROWSER
-    window.login().SetHooks({[&login](QWidget* parent) {
-                                 pellomar::LoginDialog::Open(
-                                     login, pellomar::SinaService().loginAddress, parent);
-                             },
-                             [&login] { login.LogOut(); }});
-    login.LoadCookies();
-#endif
+    if (!pellomar::BrowserPluginPath().isEmpty())
+        window.login().SetHooks({[browserLogin](QWidget* parent) {
+                                     if (pellomar::BrowserLogin* login = browserLogin(parent))
+                                         login->Open(pellomar::SinaService().loginAddress, parent);
+                                 },
+                                 [browserLogin, &window] {
+                                     if (pellomar::BrowserLogin* login = browserLogin(&window))
+                                         login->LogOut();
+                                 }});
     window.updateCheck().Enable();
     window.show();
     if (!parser.positionalArguments().isEmpty()) {
         const QString path =
             QFileInfo(parser.positionalArguments().constFirst()).absoluteFilePath();
-        // Start-up ends once the browser's blank page has loaded; the task comes after it.
-        if (window.Busy())
-            QObject::connect(
-                &window, &pellomar::MainWindow::operationFinished, &window,
-                [&window, path] { window.OpenTaskFile(path); }, Qt::SingleShotConnection);
-        else
-            window.OpenTaskFile(path);
+        window.OpenTaskFile(path);
     }
     return app.exec();
 }

@@ -13,8 +13,24 @@
 
 namespace pellomar {
 
+namespace {
+
+QtMessageHandler g_nextHandler = nullptr;
+
+// What QtWebEngine says of itself at every start, though nothing is wrong.
+void DropBrowserChatter(QtMsgType type, const QMessageLogContext& context, const QString& text) {
+    const QString line = text.trimmed();
+    if (line == u"Sandboxing disabled by user." || line == u"No suitable graphics backend found")
+        return;
+    g_nextHandler(type, context, text);
+}
+
+} // namespace
+
 void PrepareBrowserEnvironment() {
-    QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
+    // Loaded as a plugin, the window's application object exists already and has it set.
+    if (!QCoreApplication::instance())
+        QCoreApplication::setAttribute(Qt::AA_ShareOpenGLContexts);
     // Our pages are never drawn: without OpenGL QtWebEngine need not look for a context
     // (and warn at length on the offscreen platform when there is none).
     QQuickWindow::setGraphicsApi(QSGRendererInterface::Software);
@@ -24,6 +40,11 @@ void PrepareBrowserEnvironment() {
         qputenv("QTWEBENGINE_DISABLE_SANDBOX", "1");
     AppendChromiumFlags({"--disable-background-networking", "--disable-background-timer-throttling",
                          "--disable-renderer-backgrounding"});
+    if (qEnvironmentVariableIsEmpty("PELLOMAR_BROWSER_LOG") && !g_nextHandler) {
+        // Chromium's own log lines, in this process and its children, only when asked for.
+        AppendChromiumFlags({"--log-level=3"});
+        g_nextHandler = qInstallMessageHandler(DropBrowserChatter);
+    }
 }
 
 QByteArrayList ChromiumProxyFlags() {

@@ -7,10 +7,12 @@
 
 namespace pellomar {
 
-// Call before the QGuiApplication or QApplication is constructed. Shares the OpenGL
-// contexts as QtWebEngine requires; keeps Chromium from background connections and from
-// slowing down the timers of pages nobody looks at (ours are never shown); and turns
-// its sandbox off when running as root, where Chromium refuses to start with it.
+// Call before the first page is made, best before the QGuiApplication or QApplication is
+// constructed, which then shares the OpenGL contexts as QtWebEngine requires. Keeps
+// Chromium from background connections and from slowing down the timers of pages nobody
+// looks at (ours are never shown); turns its sandbox off when running as root, where
+// Chromium refuses to start with it; and keeps its log lines out of the output unless
+// PELLOMAR_BROWSER_LOG is set.
 void PrepareBrowserEnvironment();
 
 // The switches that send Chromium through the proxy the engine uses: http_proxy and

@@ -3,12 +3,12 @@
 
 #include "browser/browserenvironment.h"
 #include "platform/cookiesfile.h"
+#include "platform/loginstorage.h"
 #include "platform/network.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QStandardPaths>
 #include <QUrl>
 #include <QWebEngineCookieStore>
 #include <QWebEngineDownloadRequest>
@@ -27,15 +27,12 @@ bool SameCookie(const QNetworkCookie& a, const QNetworkCookie& b) {
 
 } // namespace
 
-// Beside the per-user program folder, not in it: an installed program keeps its tasks
-// there, and a task named like this folder would share it.
 QString LoginProfile::StorageFolder() {
-    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
-           u"/pellomar-login";
+    return LoginStorageFolder();
 }
 
 QString LoginProfile::CookiesCopy() {
-    return StorageFolder() + u"/pellomar-cookies.txt";
+    return LoginCookiesCopy();
 }
 
 LoginProfile::LoginProfile(Network& network, std::function<bool(const QNetworkCookie&)> keep,

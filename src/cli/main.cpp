@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/cli.h"
 #include "cli/console.h"
+#include "platform/browserplugin.h"
 
 #include <QCoreApplication>
 #include <QFile>
@@ -9,12 +10,6 @@
 #include <memory>
 #include <unistd.h>
 
-#ifdef PELLOMAR_HAS_BROWSER
-#include "browser/browserenvironment.h"
-
-#include <QGuiApplication>
-#endif
-
 namespace {
 
 QCoro::Task<> RunAndQuit(QStringList arguments, pellomar::cli::Console& console) {
@@ -22,22 +17,16 @@ QCoro::Task<> RunAndQuit(QStringList arguments, pellomar::cli::Console& console)
     QCoreApplication::exit(status);
 }
 
-// The application object: a QGuiApplication when the command will start the browser, which
-// runs only in one; the plain one otherwise, which starts quicker and says nothing.
+// The application object: the browser plugin's, which the browser runs in, when the command
+// will read through it; the plain one otherwise, which starts quicker and says nothing.
 std::unique_ptr<QCoreApplication> MakeApplication(int& argc, char** argv) {
-#ifdef PELLOMAR_HAS_BROWSER
     QStringList arguments;
     for (int i = 0; i < argc; ++i)
         arguments << QString::fromLocal8Bit(argv[i]);
-    if (pellomar::cli::NeedsBrowser(arguments)) {
-        // The browser never draws: the offscreen platform serves it whatever display
-        // there is, so the command works alike with none and with one it cannot reach.
-        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-            qputenv("QT_QPA_PLATFORM", "offscreen");
-        pellomar::PrepareBrowserEnvironment();
-        return std::make_unique<QGuiApplication>(argc, argv);
-    }
-#endif
+    // Without the plugin the reader says why it cannot read the list.
+    if (pellomar::cli::NeedsBrowser(arguments))
+        if (pellomar::BrowserPlugin* plugin = pellomar::LoadBrowserPlugin())
+            return plugin->MakeApplication(argc, argv);
     return std::make_unique<QCoreApplication>(argc, argv);
 }
 

@@ -2,13 +2,6 @@
 #include "cli/session.h"
 
 #include "core/taskfile.h"
-#include "platform/browserview.h"
-
-#ifdef PELLOMAR_HAS_BROWSER
-#include "browser/webbrowserview.h"
-
-#include <QCoreApplication>
-#endif
 
 #include <QDir>
 #include <QFileInfo>
@@ -31,13 +24,7 @@ Session::~Session() {
 }
 
 void Session::UseBrowser() {
-#ifdef PELLOMAR_HAS_BROWSER
-    // QtWebEngine aborts the process under a plain QCoreApplication.
-    if (m_browser || !QCoreApplication::instance()->inherits("QGuiApplication"))
-        return;
-    m_browser = std::make_unique<WebBrowserView>();
-    state().SetBrowser(m_browser.get());
-#endif
+    state().UseBrowserPlugin();
 }
 
 QCoro::Task<> Session::StartUp() {

@@ -8,12 +8,7 @@
 #include "download/engine.h"
 
 #include <QString>
-#include <memory>
 #include <qcoro/qcorotask.h>
-
-namespace pellomar {
-class BrowserView;
-}
 
 namespace pellomar::cli {
 
@@ -24,12 +19,12 @@ class Session {
     Session(const Session&) = delete;
     Session& operator=(const Session&) = delete;
 
-    // Plugs in the embedded browser, for a service whose list is read through it; call
-    // before StartUp, which then starts it. Without a browser in this build, or without
-    // the QGuiApplication it runs in, there is none, and the reader says so.
+    // Lets discovery load the embedded browser, for a service whose list is read through
+    // it. Without the plugin, or without the QGuiApplication it runs in, there is none,
+    // and the reader says so.
     void UseBrowser();
 
-    // Start-up: request objects, timers, the browser if any, the table and the buttons.
+    // Start-up: request objects, timers, the table and the buttons.
     QCoro::Task<> StartUp();
 
     Engine& engine() { return m_engine; }
@@ -47,8 +42,6 @@ class Session {
   private:
     Context& m_context;
     Engine m_engine;
-    // Declared after the engine, so that it goes first.
-    std::unique_ptr<BrowserView> m_browser;
 };
 
 } // namespace pellomar::cli

@@ -1,10 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "core/appstate.h"
 
+#include "platform/browserplugin.h"
 #include "platform/browserview.h"
 #include "platform/eventloop.h"
 #include "platform/httpclient.h"
 
+#include <QCoreApplication>
 #include <QDeadlineTimer>
 
 namespace pellomar {
@@ -47,8 +49,11 @@ QCoro::Task<> AppState::StartUp() {
     m_timer1.start();
     m_timer2.start();
 
-    if (m_browser)
+    if (m_browser) {
         co_await StartBrowser();
+        if (!m_browser)
+            ShowMessage(m_browserProblem);
+    }
 
     m_table.Reset();
     SetButtons(buttons::kAtStartUp);
@@ -74,7 +79,37 @@ QCoro::Task<> AppState::StartBrowser() {
                            : QStringLiteral("内置浏览器%1秒内没有打开空白页").arg(limitMs / 1000.0);
     m_browserProblem += QStringLiteral("，搜狐和网易博客不能查找文章");
     SetBrowser(nullptr);
-    ShowMessage(m_browserProblem);
+}
+
+QCoro::Task<> AppState::LoadBrowser() {
+    // A second run waits for the start the first one began.
+    while (m_browserStarting)
+        co_await EventPulse::Instance().Next();
+    if (m_browser || !m_usePlugin || m_pluginTried)
+        co_return;
+    m_pluginTried = true;
+    QString problem;
+    BrowserPlugin* plugin = LoadBrowserPlugin(&problem);
+    if (!plugin) {
+        m_browserProblem = problem + QStringLiteral("，搜狐和网易博客不能查找文章");
+        co_return;
+    }
+    // QtWebEngine aborts the process under a plain QCoreApplication.
+    if (!QCoreApplication::instance() ||
+        !QCoreApplication::instance()->inherits("QGuiApplication")) {
+        m_browserProblem = QStringLiteral("内置浏览器只能在图形界面的程序里运行");
+        co_return;
+    }
+    const QString caption = m_caption;
+    SetCaption(QStringLiteral("正在启动内置浏览器.."));
+    m_pluginBrowser = plugin->MakeView();
+    SetBrowser(m_pluginBrowser.get());
+    m_browserStarting = true;
+    co_await StartBrowser();
+    m_browserStarting = false;
+    if (!m_browser)
+        m_pluginBrowser.reset();
+    SetCaption(caption);
 }
 
 void AppState::SetBrowser(BrowserView* browser) {

@@ -17,6 +17,7 @@
 #include <QString>
 #include <QTimer>
 #include <array>
+#include <memory>
 #include <qcoro/qcorotask.h>
 
 namespace pellomar {
@@ -107,6 +108,11 @@ class AppState : public QObject {
     // The browser seam: none until a browser is plugged in; start-up then skips its wait.
     // A browser that does not load the blank page within its limit is unplugged again.
     void SetBrowser(BrowserView* browser);
+    // Lets LoadBrowser take the browser from its plugin.
+    void UseBrowserPlugin() { m_usePlugin = true; }
+    // Makes sure a browser is plugged in, loading the plugin's the first time and waiting
+    // for its blank page as start-up does; when none can be, BrowserProblem says why.
+    QCoro::Task<> LoadBrowser();
     BrowserView* browser() const { return m_browser; }
     // Why the blogs whose lists are read through the browser cannot be read; empty while
     // a browser is plugged in.
@@ -159,6 +165,10 @@ class AppState : public QObject {
     StatusLog m_statusLog;
     std::array<HttpClient*, 6> m_fetchPool{};
     BrowserView* m_browser = nullptr;
+    std::unique_ptr<BrowserView> m_pluginBrowser;
+    bool m_usePlugin = false;
+    bool m_pluginTried = false;
+    bool m_browserStarting = false;
     bool m_browserLoadOk = false;
     QString m_browserProblem;
     QString m_caption;

@@ -7,6 +7,7 @@
 #include "platform/eventloop.h"
 #include "platform/textstream.h"
 
+#include <QDir>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -99,12 +100,12 @@ std::optional<QString> CategoryLimits(const QList<StoredArticle>& articles) {
 std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
     const QFileInfo info(path);
     if (!info.isFile())
-        return QStringLiteral("找不到文件：") + path;
+        return QStringLiteral("找不到文件");
     if (info.size() > kMaxTaskFileBytes)
         return QStringLiteral("文件太大（超过64MB），不是任务文件");
     QFile file(path);
     if (!file.open(QIODevice::ReadOnly))
-        return QStringLiteral("无法读取文件：") + path;
+        return QStringLiteral("无法读取文件");
     // Read as it comes, not into a buffer the size of the limit: a task file of a few
     // kilobytes must not cost 64 MB.
     QByteArray bytes;
@@ -115,7 +116,7 @@ std::optional<QString> ReadTaskFile(const QString& path, StoredTask& task) {
         bytes += chunk;
     }
     if (file.error() != QFileDevice::NoError)
-        return QStringLiteral("无法读取文件：") + path;
+        return QStringLiteral("无法读取文件");
     if (bytes.size() > kMaxTaskFileBytes)
         return QStringLiteral("文件太大（超过64MB），不是任务文件");
     if (bytes.isEmpty())
@@ -242,7 +243,8 @@ Outcome ExportTask(AppState& state) {
 QCoro::Task<Outcome> ImportTask(AppState& state, QString path) {
     StoredTask task;
     if (const auto problem = ReadTaskFile(path, task))
-        co_return Refuse(state, QStringLiteral("导入失败：") + *problem);
+        co_return Refuse(state,
+                         u"导入失败：" + *problem + u"（" + QDir::toNativeSeparators(path) + u"）");
 
     // A discovery still waiting for a page must not add to the imported task.
     ++state.discoveryRun;

@@ -102,6 +102,12 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     state.statusLog().Clear();
     state.SetCaption(QStringLiteral("正在查找文章.."));
     state.SetButtons(buttons::kDiscovering);
+    // The browser is loaded and started the first time a task reads through it.
+    if (const Service* service = FindService(blg); service && service->needsBrowser) {
+        co_await state.LoadBrowser();
+        if (superseded())
+            co_return Superseded();
+    }
 
     state.network().pacer().BeginRun();
     HttpClient client(state.network());

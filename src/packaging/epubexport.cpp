@@ -106,7 +106,7 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
         co_return fail(u"无法写入" + container.Error());
     }
 
-    state.SetCaption(QStringLiteral("生成EPUB成功！"));
+    state.SetCaption(u"生成EPUB成功！保存为" + QDir::toNativeSeparators(epubPath));
     state.SetButtons(saved);
     Outcome made;
     made.ok = true;

@@ -19,6 +19,7 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QDesktopServices>
+#include <QDir>
 #include <QFileDialog>
 #include <QHBoxLayout>
 #include <QHeaderView>
@@ -35,6 +36,7 @@
 #include <QUrl>
 #include <QWheelEvent>
 #include <algorithm>
+#include <cstdlib>
 
 namespace pellomar {
 
@@ -116,17 +118,19 @@ void MainWindow::BuildControls() {
         buttons->addWidget(m_commands[i]);
     }
     // The EPUB needs what the CHM needs, so it follows "生成CHM" outside the six states.
-    auto* epub = new QPushButton(QStringLiteral("生成EPUB"), buttonBar);
-    epub->setObjectName(QStringLiteral("epubButton"));
-    buttons->insertWidget(3, epub);
-    const auto followChm = [this, epub] { epub->setEnabled(state().Buttons()[AppState::MakeChm]); };
-    connect(&state(), &AppState::buttonsChanged, epub, followChm);
-    followChm();
-    connect(epub, &QPushButton::clicked, this, [this] { Launch(ExportEpub(state())); });
+    m_epub = new QPushButton(QStringLiteral("生成EPUB"), buttonBar);
+    m_epub->setObjectName(QStringLiteral("epubButton"));
+    buttons->insertWidget(3, m_epub);
+    connect(&state(), &AppState::buttonsChanged, this, &MainWindow::UpdateBookButtons);
+    UpdateBookButtons();
+    connect(m_epub, &QPushButton::clicked, this, [this] { Launch(ExportEpub(state())); });
     buttons->addSpacing(12);
     for (int slot = 0; slot < int(m_label5.size()); ++slot) {
         m_label5[slot] = new QLabel(state().Indicator(slot), buttonBar);
         m_label5[slot]->setObjectName(ObjectName("Label5_", slot));
+        m_label5[slot]->setToolTip(
+            QStringLiteral("第%1路文章下载：○ 空闲，★◆■ 轮换表示正在下载，● 刚下载完一篇")
+                .arg(slot + 1));
         buttons->addWidget(m_label5[slot]);
     }
     buttons->addSpacing(12);
@@ -154,8 +158,11 @@ void MainWindow::BuildControls() {
                                                      kTwipsPerPixel);
     for (int column = 0; column < ArticleTable::kColumns; ++column)
         m_msh->setColumnWidth(column, ArticleTable::kWidthsTwips[column] / kTwipsPerPixel);
-    // The wheel reaches the grid through its viewport, whose width the columns fill.
-    m_msh->viewport()->installEventFilter(this);
+    // The wheel reaches the grid through its viewport, whose width the columns fill, or
+    // through its scroll bars.
+    for (QWidget* part : {m_msh->viewport(), static_cast<QWidget*>(m_msh->verticalScrollBar()),
+                          static_cast<QWidget*>(m_msh->horizontalScrollBar())})
+        part->installEventFilter(this);
 
     // Fixed places from the top down, like the form they come from: only the widths of the
     // list and the grid and the grid's height follow the window (resizeEvent).
@@ -238,6 +245,19 @@ void MainWindow::UpdateButtons() {
     m_commands[6]->setEnabled(!state().textExportRunning);
 }
 
+// After a CHM the task's pages are still there: its EPUB can be made too.
+void MainWindow::UpdateBookButtons() {
+    const ButtonStates& on = state().Buttons();
+    if (on != buttons::kBusy && on != buttons::kChmBuilt)
+        m_chmBuilt = false;
+    m_epub->setEnabled(on[AppState::MakeChm] || (m_chmBuilt && on == buttons::kChmBuilt));
+}
+
+void MainWindow::ChmFinished() {
+    m_chmBuilt = state().Buttons() == buttons::kChmBuilt;
+    UpdateBookButtons();
+}
+
 void MainWindow::FollowTopRow(int row) {
     const QModelIndex index = state().table().index(row - 1, 0);
     if (!index.isValid())
@@ -287,11 +307,14 @@ void MainWindow::Download() {
 }
 
 void MainWindow::MakeChmClicked() {
-    Launch(MakeChm(state()));
+    Launch(MakeChm(state()), &MainWindow::ChmFinished);
 }
 
 void MainWindow::OpenProgramFolder() {
-    OpenInDesktop(QUrl::fromLocalFile(state().programFolder()));
+    const QString folder = state().programFolder();
+    if (!QDesktopServices::openUrl(QUrl::fromLocalFile(folder)))
+        ShowPlainMessage(this, u"没有能打开文件夹的文件管理器，程序目录在：" +
+                                   QDir::toNativeSeparators(folder));
 }
 
 void MainWindow::ExportTaskClicked() {
@@ -300,7 +323,7 @@ void MainWindow::ExportTaskClicked() {
 
 void MainWindow::ImportTaskClicked() {
     auto* picker = new QFileDialog(this, QString(), state().programFolder(),
-                                   QStringLiteral("INI File (*.ini)"));
+                                   QStringLiteral("任务文件 (*.ini)"));
     picker->setObjectName(QStringLiteral("importDialog"));
     picker->setIconProvider(ChineseFileTypes());
     picker->setAttribute(Qt::WA_DeleteOnClose);
@@ -371,7 +394,9 @@ void MainWindow::FitTitleColumn() {
 }
 
 bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
-    if (watched == m_msh->viewport() && event->type() == QEvent::Wheel)
+    if (event->type() == QEvent::Wheel &&
+        (watched == m_msh->viewport() || watched == m_msh->verticalScrollBar() ||
+         watched == m_msh->horizontalScrollBar()))
         return WheelOnGrid(static_cast<QWheelEvent*>(event));
     if (watched == m_msh->viewport() && event->type() == QEvent::Resize)
         FitTitleColumn();
@@ -384,20 +409,28 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QWidget::eventFilter(watched, event);
 }
 
+// Only the notches of this handler move the grid: Qt's own scrolling (without the focus,
+// with a key held, by pixels) never runs. Finer wheels and touchpads add up to notches.
 bool MainWindow::WheelOnGrid(QWheelEvent* event) {
-    if (!m_msh->hasFocus())
-        return false;
-    const QPoint notch = event->angleDelta();
+    const QPoint delta = event->angleDelta();
+    if (!m_msh->hasFocus() || delta.x() != 0 || delta.y() == 0) {
+        m_wheelRest = 0;
+        return true;
+    }
+    if ((m_wheelRest < 0) != (delta.y() < 0))
+        m_wheelRest = 0;
+    m_wheelRest += delta.y();
     const bool held = event->modifiers() != Qt::NoModifier || event->buttons() != Qt::NoButton;
-    // The row at the grid's top as the user sees it, whatever scrolled it there.
-    const int shown = m_msh->rowAt(0);
-    const int topRow = shown >= 0 ? shown + 1 : state().table().TopRow();
-    const std::optional<int> row =
-        notch.x() == 0 ? WheelTopRow(topRow, state().table().RowCount(), notch.y(), held)
-                       : std::nullopt;
-    if (!row)
-        return false;
-    state().table().SetTopRow(*row);
+    while (std::abs(m_wheelRest) >= kWheelNotch) {
+        const int notch = m_wheelRest < 0 ? -kWheelNotch : kWheelNotch;
+        m_wheelRest -= notch;
+        // The row at the grid's top as the user sees it, whatever scrolled it there.
+        const int shown = m_msh->rowAt(0);
+        const int topRow = shown >= 0 ? shown + 1 : state().table().TopRow();
+        if (const std::optional<int> row =
+                WheelTopRow(topRow, state().table().RowCount(), notch, held))
+            state().table().SetTopRow(*row);
+    }
     return true;
 }
 

@@ -62,6 +62,8 @@ class MainWindow : public QWidget {
     void VersionLabelClicked();
     void ConnectState();
     void UpdateButtons();
+    void UpdateBookButtons();
+    void ChmFinished();
     void FollowTopRow(int row);
     void FollowStatusSelection(int index);
 
@@ -91,6 +93,11 @@ class MainWindow : public QWidget {
     QLineEdit* m_text2 = nullptr;
     // Command1 to Command7.
     std::array<QPushButton*, 7> m_commands{};
+    QPushButton* m_epub = nullptr;
+    // The last 生成CHM succeeded and no other task has come since.
+    bool m_chmBuilt = false;
+    // Wheel turns short of a notch, in eighths of a degree.
+    int m_wheelRest = 0;
     QPointer<NewTaskDialog> m_dialog;
     UpdateCheck* m_updateCheck = nullptr;
     int m_running = 0;

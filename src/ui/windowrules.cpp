@@ -11,7 +11,6 @@ namespace pellomar {
 
 namespace {
 
-constexpr int kNotch = 120;
 constexpr int kWheelStep = 3;
 
 QString WithoutLineBreaks(QString text) {
@@ -36,9 +35,9 @@ std::optional<GridLayoutTwips> LayoutForWindow(int windowWidth, int windowHeight
 std::optional<int> WheelTopRow(int topRow, int rowCount, int delta, bool modifiersHeld) {
     if (modifiersHeld)
         return std::nullopt;
-    if (delta == -kNotch)
+    if (delta == -kWheelNotch)
         return topRow + kWheelStep < rowCount ? topRow + kWheelStep : topRow;
-    if (delta == kNotch)
+    if (delta == kWheelNotch)
         return topRow > kWheelStep ? topRow - kWheelStep : 1;
     return std::nullopt;
 }

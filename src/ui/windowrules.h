@@ -29,8 +29,11 @@ struct GridLayoutTwips {
 // lay out, which then keeps its sizes.
 std::optional<GridLayoutTwips> LayoutForWindow(int windowWidth, int windowHeight);
 
+// One wheel notch, in eighths of a degree.
+inline constexpr int kWheelNotch = 120;
+
 // The grid's top row after one wheel event of angle delta (120 a notch; negative away from
-// the user), or none for an event the grid's own handling is to get.
+// the user), or none for an event that moves nothing.
 std::optional<int> WheelTopRow(int topRow, int rowCount, int delta, bool modifiersHeld);
 
 // The address a status line opens, without any line-break character; empty for a line

@@ -5,6 +5,7 @@
 #include "support/runtask.h"
 
 #include <QCoreApplication>
+#include <QDir>
 #include <QFile>
 #include <QSet>
 #include <QTemporaryDir>
@@ -215,6 +216,7 @@ TEST_F(TaskFileTest, MalformedFilesAreRefusedAndTheCurrentTaskStaysAsItWas) {
         EXPECT_FALSE(state.savePictures);
         EXPECT_EQ(state.Buttons(), (std::array<bool, 6>{true, false, true, true, true, false}));
         EXPECT_TRUE(state.Caption().startsWith(u"导入失败：")) << state.Caption().toStdString();
+        EXPECT_TRUE(state.Caption().contains(QDir::toNativeSeparators(folder.path())));
     };
     for (const auto& [what, bytes] : cases) {
         WriteBytes(PathOf(QStringLiteral("bad.ini")), bytes);

@@ -1,9 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include <QApplication>
 #include <gtest/gtest.h>
-#ifdef PELLOMAR_HAS_BROWSER
-#include "browser/browserenvironment.h"
-#endif
 
 int main(int argc, char** argv) {
     // The tests trust only the authorities they name; an SSL_CERT_FILE from the environment
@@ -11,9 +8,6 @@ int main(int argc, char** argv) {
     qunsetenv("SSL_CERT_FILE");
     if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
         qputenv("QT_QPA_PLATFORM", "offscreen");
-#ifdef PELLOMAR_HAS_BROWSER
-    pellomar::PrepareBrowserEnvironment();
-#endif
     QApplication app(argc, argv);
     ::testing::InitGoogleTest(&argc, argv);
     return RUN_ALL_TESTS();

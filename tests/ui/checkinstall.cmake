@@ -1,7 +1,8 @@
 # SPDX-License-Identifier: GPL-3.0-or-later
 # Installs the build into a staging prefix and checks that the programs, the desktop entry
 # and the icons land where a desktop looks for them.
-# Usage: cmake -DBUILD_DIR=<build> -DSTAGE=<prefix> -P checkinstall.cmake
+# Usage: cmake -DBUILD_DIR=<build> -DSTAGE=<prefix> [-DBROWSER_PLUGIN=<path in prefix>]
+#        -P checkinstall.cmake
 cmake_minimum_required(VERSION 3.25)
 
 if(NOT BUILD_DIR OR NOT STAGE)
@@ -27,6 +28,11 @@ foreach(program pellomar pellomar-cli)
     fail("bin/${program} is missing or not executable")
   endif()
 endforeach()
+
+# The browser plugin, where the installed programs look for it.
+if(BROWSER_PLUGIN AND NOT EXISTS "${STAGE}/${BROWSER_PLUGIN}")
+  fail("${BROWSER_PLUGIN} is missing")
+endif()
 
 # The installed window program starts and answers --help without a display.
 execute_process(COMMAND "${CMAKE_COMMAND}" -E env QT_QPA_PLATFORM=offscreen

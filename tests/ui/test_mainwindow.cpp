@@ -19,6 +19,7 @@
 #include <QLineEdit>
 #include <QListView>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QSignalSpy>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -117,8 +118,11 @@ TEST_F(MainWindowTest, StartsWithHelpLinesEmptyGridAndStartUpButtons) {
         EXPECT_EQ(Command(n)->text(), captions[n - 1]);
         EXPECT_EQ(Command(n)->isEnabled(), enabled[n - 1]) << n;
     }
-    for (int slot = 0; slot < 5; ++slot)
-        EXPECT_EQ(Control<QLabel>(u"Label5_" + QString::number(slot))->text(), u"○");
+    for (int slot = 0; slot < 5; ++slot) {
+        auto* indicator = Control<QLabel>(u"Label5_" + QString::number(slot));
+        EXPECT_EQ(indicator->text(), u"○");
+        EXPECT_TRUE(indicator->toolTip().startsWith(u"第" + QString::number(slot + 1) + u"路"));
+    }
     EXPECT_EQ(Control<QLineEdit>(u"Text2"_qs)->text(), u"20");
     EXPECT_EQ(Control<QLabel>(u"Label1"_qs)->text(), u"每页");
     EXPECT_EQ(Control<QLabel>(u"Label3"_qs)->text(), u"版本:20110821");
@@ -212,6 +216,18 @@ TEST_F(MainWindowTest, DoubleClicksOpenPicturesListPagesAndArticles) {
     EXPECT_EQ(opened.urls[0], QUrl::fromLocalFile(m_dir.path()));
 }
 
+TEST_F(MainWindowTest, FolderButtonSaysWhereTheFolderIsWhenNoFileManagerStarts) {
+    // No opener on the path: the desktop's open fails.
+    QTemporaryDir emptyPath;
+    const QByteArray path = qgetenv("PATH");
+    qputenv("PATH", emptyPath.path().toLocal8Bit());
+    QTest::mouseClick(Command(4), Qt::LeftButton);
+    qputenv("PATH", path);
+    const QList<QMessageBox*> boxes = OpenMessages(m_window.get());
+    ASSERT_EQ(boxes.size(), 1);
+    EXPECT_TRUE(boxes[0]->text().endsWith(QDir::toNativeSeparators(m_dir.path())));
+}
+
 TEST_F(MainWindowTest, ListAndGridFollowTheWindowAndTheSmallestWindowShowsRows) {
     // The rule counts the outer size: 600 twips are 40 pixels, 3300 twips 220.
     m_window->resize(1200, 700);
@@ -227,19 +243,40 @@ TEST_F(MainWindowTest, ListAndGridFollowTheWindowAndTheSmallestWindowShowsRows) 
     EXPECT_LE(Grid()->geometry().bottom(), m_window->height()) << "the grid ends inside";
 }
 
-TEST_F(MainWindowTest, WheelMovesTheGridByThreeRowsOnlyWhileItHasTheFocus) {
+TEST_F(MainWindowTest, WheelMovesTheGridByThreeRowsPerNotchOnlyWithTheFocusAndNoKeyHeld) {
     AddArticles(40);
-    State().table().SetTopRow(10);
+    struct Case {
+        const char* what;
+        bool focus;
+        Qt::KeyboardModifiers keys;
+        QPoint delta;
+        int events;
+        int topRow;
+    };
+    const Case cases[] = {
+        {"notch down", true, {}, {0, -120}, 1, 13},
+        {"notch up", true, {}, {0, 120}, 1, 7},
+        {"without the focus", false, {}, {0, -120}, 1, 10},
+        {"with Ctrl held", true, Qt::ControlModifier, {0, -120}, 1, 10},
+        {"sideways", true, {}, {-120, 0}, 1, 10},
+        {"three fine steps", true, {}, {0, -40}, 3, 13},
+        {"two fine steps", true, {}, {0, -40}, 2, 10},
+    };
     const QPoint at = Grid()->viewport()->rect().center();
-    QWheelEvent notch(at, Grid()->viewport()->mapToGlobal(at), {}, {0, -120}, Qt::NoButton, {},
-                      Qt::NoScrollPhase, false);
-    Grid()->setFocus();
-    QApplication::sendEvent(Grid()->viewport(), &notch);
-    EXPECT_EQ(State().table().TopRow(), 13);
-    EXPECT_EQ(Grid()->rowAt(0), 12) << "the grid shows the new top row";
-    List()->setFocus();
-    QApplication::sendEvent(Grid()->viewport(), &notch);
-    EXPECT_EQ(State().table().TopRow(), 13);
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        State().table().SetTopRow(10);
+        ASSERT_EQ(Grid()->rowAt(0), 9);
+        (c.focus ? static_cast<QWidget*>(Grid()) : List())->setFocus();
+        for (int i = 0; i < c.events; ++i) {
+            QWheelEvent wheel(at, Grid()->viewport()->mapToGlobal(at), {}, c.delta, Qt::NoButton,
+                              c.keys, Qt::NoScrollPhase, false);
+            QApplication::sendEvent(Grid()->viewport(), &wheel);
+        }
+        EXPECT_EQ(State().table().TopRow(), c.topRow);
+        EXPECT_EQ(Grid()->rowAt(0), c.topRow - 1) << "the grid shows the top row";
+        EXPECT_EQ(Grid()->horizontalScrollBar()->value(), 0);
+    }
 }
 
 TEST_F(MainWindowTest, VersionLabelShowsTheCheckAndItsClickAboutOrThePublisher) {
@@ -314,7 +351,7 @@ TEST_F(MainWindowTest, ImportAsksForATaskFileInTheProgramFolderAndCancelChangesN
     auto* picker = m_window->findChild<QFileDialog*>(u"importDialog"_qs);
     ASSERT_NE(picker, nullptr);
     EXPECT_TRUE(picker->isVisible());
-    EXPECT_EQ(picker->nameFilters(), QStringList{u"INI File (*.ini)"_qs});
+    EXPECT_EQ(picker->nameFilters(), QStringList{u"任务文件 (*.ini)"_qs});
     EXPECT_EQ(QDir(picker->directory()).canonicalPath(), QDir(m_dir.path()).canonicalPath());
     EXPECT_EQ(picker->fileMode(), QFileDialog::ExistingFile);
     // Qt's own catalogue leaves a folder's type in English.

@@ -13,6 +13,7 @@
 #include "uitest.h"
 
 #include <QCheckBox>
+#include <QDir>
 #include <QElapsedTimer>
 #include <QFileDialog>
 #include <QFileInfo>
@@ -27,9 +28,6 @@
 #include <memory>
 #include <optional>
 #include <tuple>
-#ifdef PELLOMAR_HAS_BROWSER
-#include "browser/webbrowserview.h"
-#endif
 
 using namespace pellomar;
 using pellomar::test::PickFromList;
@@ -182,6 +180,18 @@ TEST_F(UserFlowTest, NewSinaTaskFillsTheGridThenDownloadsAndConverts) {
     EXPECT_TRUE(watch.wasDisabled);
     EXPECT_TRUE(Command(7)->isEnabled());
     EXPECT_EQ(Caption(), u"转换TXT完成,一共" + QString::number(BlogArticles()) + u"个");
+
+    // The CHM leaves the pages in place: the EPUB can still be made, and says where it is.
+    QTest::mouseClick(Command(3), Qt::LeftButton);
+    ASSERT_TRUE(WaitUntilIdle());
+    ASSERT_EQ(Caption(), u"打包CHM成功！");
+    auto* epub = Control<QPushButton>(m_window.get(), u"epubButton"_qs);
+    ASSERT_TRUE(epub->isEnabled());
+    QTest::mouseClick(epub, Qt::LeftButton);
+    ASSERT_TRUE(WaitUntilIdle());
+    EXPECT_EQ(Caption(), u"生成EPUB成功！保存为" +
+                             QDir::toNativeSeparators(m_dir.path() + u'/' + kTaskName + u".epub"));
+    EXPECT_TRUE(epub->isEnabled());
 }
 
 TEST_F(UserFlowTest, ExportedTaskComesBackThroughTheImportButton) {
@@ -226,27 +236,21 @@ TEST_F(UserFlowTest, NewBaiduAndHexunTasksReadTheBlogAtTheAddressBuiltFromTheNam
     }
 }
 
-#ifdef PELLOMAR_HAS_BROWSER
-// The window with the browser plugged in before it loads, as the program does. Chromium
-// keeps the proxy of the process's first browser, so this is the one test making one.
+#ifdef PELLOMAR_BROWSER_PLUGIN_FILE
+// The window as the program makes it: no browser until the first Sohu task loads the plugin.
+// Chromium keeps the proxy of the process's first browser, so this is the one test making one.
 class BrowserUserFlowTest : public UserFlowTest {
   protected:
     void SetUp() override {
+        qputenv("PELLOMAR_BROWSER_PLUGIN", PELLOMAR_BROWSER_PLUGIN_FILE);
         UserFlowTest::SetUp();
-        m_window.reset();
-        m_engine = std::make_unique<Engine>(m_dir.path());
-        // Made once the base has pointed http_proxy at this test's server.
-        m_browser = std::make_unique<WebBrowserView>();
-        State().SetBrowser(m_browser.get());
-        m_window = std::make_unique<MainWindow>(*m_engine);
-        m_window->show();
-        ASSERT_TRUE(WaitUntilIdle()); // start-up: until the blank page has loaded
+        State().UseBrowserPlugin();
     }
-    std::unique_ptr<WebBrowserView> m_browser; // outlives the window TearDown closes
 };
 
 TEST_F(BrowserUserFlowTest, NewSohuAndNetEaseTasksAreReadThroughTheBrowserThenDownloaded) {
     EXPECT_EQ((ButtonStates()), (std::array<bool, 7>{true, false, false, true, false, true, true}));
+    EXPECT_EQ(State().browser(), nullptr);
     for (const test::ScriptBlog& blog : {test::MakeScriptBlog(kSohu, u"caochong"_qs, 7),
                                          test::MakeScriptBlog(kNetEase, u"wangyi"_qs, 7)}) {
         test::ServeScriptBlog(blog, m_server);
