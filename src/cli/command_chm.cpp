@@ -68,7 +68,7 @@ QCoro::Task<int> RunPackingCommand(Context& context, const QStringList& argument
     if (!co_await LoadDownloadedTask(session, arguments[0]))
         co_return kNothingDone;
     const Outcome made = co_await operation(session.state());
-    session.console().EndProgress();
+    session.EndProgress();
     session.Report(made);
     if (!made.ok)
         co_return kNothingDone;

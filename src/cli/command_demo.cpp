@@ -110,7 +110,7 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     state.savePictures = true;
     const Outcome found =
         co_await Start(state, kSina, kDemoTaskName, sample::FirstPageAddress(blog));
-    session.console().EndProgress();
+    session.EndProgress();
     if (found.articles == 0) {
         session.Report(found);
         co_return kNothingDone;
@@ -119,15 +119,15 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
 
     // The CHM and the summary want the last pictures on disk.
     const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
-    session.console().EndProgress();
+    session.EndProgress();
     session.Report(run);
 
     const Outcome chmMade = co_await MakeChm(state, false);
-    session.console().EndProgress();
+    session.EndProgress();
     const Outcome texts = co_await ExportText(state);
-    session.console().EndProgress();
+    session.EndProgress();
     const Outcome book = co_await ExportEpub(state);
-    session.console().EndProgress();
+    session.EndProgress();
 
     const TaskPaths paths = state.Paths();
     const QString chm = state.programFolder() + u'/' + state.taskName + u".chm";

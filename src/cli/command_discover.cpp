@@ -73,7 +73,7 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
     AppState& state = session.state();
     state.savePictures = pictures.value_or(PicturesByDefault(*kind));
     const Outcome found = co_await Start(state, *kind, name, address);
-    session.console().EndProgress();
+    session.EndProgress();
 
     session.Report(found);
     if (found.articles == 0)

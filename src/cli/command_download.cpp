@@ -75,7 +75,7 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
     // The window keeps fetching the last pictures after the run; a process that ends must
     // wait for them.
     const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
-    session.console().EndProgress();
+    session.EndProgress();
     // The notes name every article and picture that failed; the problem counts them.
     session.Report(run);
     if (!run.ok)

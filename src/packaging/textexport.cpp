@@ -151,6 +151,7 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         if (i % 50 == 0)
             co_await YieldOnce{};
         state.SetCaption(u"转换TXT：" + QString::number(i) + u'/' + QString::number(total));
+        state.SetProgress({Progress::Text, i, total});
         const int row = total - i + 1;
         const QString category = table.Cell(row, ArticleTable::Category);
         const QString cat = table.CategoryFileName(category);

@@ -89,10 +89,12 @@ QCoro::Task<> ReadNetEaseList(AppState& state) {
     for (int page = 1; page <= last; ++page) {
         co_await YieldOnce{};
         state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(page).arg(last));
+        state.SetProgress({Progress::Discovery, page - 1, last});
         co_await ClickPageLink(state, page, kPageButtonRule);
         const QString markup = co_await WaitPageReady(state);
         ReadPage(state, markup);
     }
+    state.SetProgress({Progress::Discovery, last, last});
 }
 
 void NetEaseReader::ReadFirstPage(AppState& state, const QByteArray&) {

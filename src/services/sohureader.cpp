@@ -89,11 +89,13 @@ QCoro::Task<> ReadSohuList(AppState& state) {
     for (int page = 1; page <= last; ++page) {
         co_await YieldOnce{};
         state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(page).arg(last));
+        state.SetProgress({Progress::Discovery, page - 1, last});
         if (page > 1)
             co_await ClickPageLink(state, page, kPageLink);
         const QString markup = co_await WaitPageReady(state);
         co_await ReadPage(state, markup);
     }
+    state.SetProgress({Progress::Discovery, last, last});
 }
 
 void SohuReader::ReadFirstPage(AppState& state, const QByteArray&) {
