@@ -38,5 +38,7 @@ WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes);
 WriteResult WriteTextFile(const QString& path, const QString& text);
 // The text in code page 936, appended (the file is created when missing).
 WriteResult AppendTextFile(const QString& path, const QString& text);
+// The bytes appended (the file is created when missing).
+WriteResult AppendToFile(const QString& path, const QByteArray& bytes);
 
 } // namespace pellomar
