@@ -68,6 +68,11 @@ TEST(CliDemo, SummaryMatchesTheFilesOnDiskWithoutTheNetwork) {
     const int articles = summary.value(QStringLiteral("文章")).toInt();
     EXPECT_GE(articles, 35);
     EXPECT_EQ(CountFiles(task, QRegularExpression(QStringLiteral("^blog_\\w+\\.html$"))), articles);
+    process.start(Program(), {QStringLiteral("demo"), QStringLiteral("--help")});
+    ASSERT_TRUE(process.waitForFinished(10'000));
+    EXPECT_TRUE(QString::fromUtf8(process.readAllStandardOutput())
+                    .contains(u"有" + QString::number(articles) + u"篇文章"))
+        << "demo --help tells the sample's true size";
 
     // Pictures: real files, named after their addresses, none of them empty.
     const int pictures = summary.value(QStringLiteral("图片")).toInt();

@@ -55,9 +55,9 @@ class CliPackagingTest : public ::testing::Test {
 };
 
 TEST_F(CliPackagingTest, BackupDiscoversDownloadsAndPacks) {
-    QStringList arguments = {QStringLiteral("backup"), QStringLiteral("--txt"),
-                             QStringLiteral("sina"), QStringLiteral("小园"),
-                             sample::FirstPageAddress(blog)};
+    QStringList arguments = {QStringLiteral("backup"), QStringLiteral("--epub"),
+                             QStringLiteral("--txt"),  QStringLiteral("sina"),
+                             QStringLiteral("小园"),   sample::FirstPageAddress(blog)};
     if (HaveChmcmd())
         arguments.insert(1, QStringLiteral("--chm"));
     ASSERT_EQ(Run(arguments), cli::kDone) << Err().toStdString();
@@ -65,7 +65,7 @@ TEST_F(CliPackagingTest, BackupDiscoversDownloadsAndPacks) {
     QStringList expected = {Path(QStringLiteral("小园.ini")), Path(QStringLiteral("小园"))};
     if (HaveChmcmd())
         expected << Path(QStringLiteral("小园.chm"));
-    expected << Path(QStringLiteral("小园TXT"));
+    expected << Path(QStringLiteral("小园TXT")) << Path(QStringLiteral("小园.epub"));
     EXPECT_EQ(Out(), expected.join(u'\n') + u'\n');
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("小园/index.html"))).isFile());
     if (HaveChmcmd()) {
