@@ -23,6 +23,8 @@ class ProgressLine {
     bool NewStep(const Progress& progress) const;
     // The latest text held back, once: before a step ends or another begins.
     std::optional<QString> Pending();
+    // Something else was drawn over the line: the next update draws it again.
+    void DrawnOver() { m_shown.clear(); }
 
   private:
     QString Text() const;

@@ -26,8 +26,10 @@ Session::Session(Context& context)
     // The captions are the window's: only a service's pause, which stops every number,
     // is shown as it is.
     QObject::connect(&state(), &AppState::captionChanged, &state(), [this](const QString& text) {
-        if (state().network().pacer().CurrentPause())
-            console().Progress(text);
+        if (!state().network().pacer().CurrentPause())
+            return;
+        console().Progress(text);
+        m_line.DrawnOver();
     });
     QObject::connect(&state(), &AppState::messageShown, &state(),
                      [this](const QString& text) { console().Error(text); });
