@@ -27,36 +27,35 @@ struct GlobalOptions {
 
 QString GeneralHelp() {
     QString text = QStringLiteral(
-        "usage: pellomar-cli [--dir FOLDER] [--quiet] [--pace N] [--original-pictures]\n"
-        "                    [--cookies FILE] COMMAND [ARGUMENTS]\n"
-        "Backs up a blog into local pages, CHM or text, without a window.\n"
+        "用法：pellomar-cli [--dir 文件夹] [--quiet] [--pace N] [--original-pictures]\n"
+        "                   [--cookies 文件] 命令 [参数]\n"
+        "不开窗口，把博客备份成本地网页，再做成CHM、TXT或EPUB。\n"
         "\n"
-        "Options:\n"
-        "  --dir FOLDER  the program folder, which holds the task folders, task files,\n"
-        "                CHM files and the log (default: the window program's folder)\n"
-        "  --quiet       no progress lines\n"
-        "  --pace N      list pages asked of a service per minute (default: what the\n"
-        "                service accepts, 24 for Sina; 0: no limit, at your own risk)\n"
+        "选项：\n"
+        "  --dir 文件夹   程序目录，存放任务文件夹、任务文件、CHM文件和日志\n"
+        "                 （默认：窗口程序的目录）\n"
+        "  --quiet        不显示进度\n"
+        "  --pace N       每分钟向博客网站要几个列表页（默认：网站接受的数目，新浪是24；\n"
+        "                 0：不限，风险自负）\n"
         "  --original-pictures\n"
-        "                pictures in the size they were uploaded in, where the service\n"
-        "                keeps it (Sina), else in the size the article shows\n"
-        "  --cookies FILE\n"
-        "                log in with the cookies of a Netscape cookies.txt file exported\n"
-        "                from a browser (for blogs only their logged-in owner can see)\n"
-        "  --help        this help; after a command's name, that command's help\n"
-        "  --version     the program's version\n"
+        "                 图片用上传时的原始大小（新浪保留原图），否则用文章里显示的大小\n"
+        "  --cookies 文件 用从浏览器导出的Netscape格式cookies.txt文件登录\n"
+        "                 （只有登录的博主本人才能看的博客）\n"
+        "  --help         本帮助；放在命令名后面是该命令的帮助\n"
+        "  --version      程序的版本\n"
         "\n"
-        "Commands:\n");
+        "命令：\n");
     for (const Command* command : Commands())
         text += u"  " + QString(command->name + u' ' + command->arguments).trimmed() + u"\n      " +
                 command->summary + u'\n';
-    text += QStringLiteral("\nExit status: 0 done, 1 nothing found, refused or failed (an article\n"
-                           "not downloaded, a file not written), 2 bad usage.");
+    text +=
+        QStringLiteral("\n退出状态：0 完成；1 没有找到、被拒绝或失败（有文章没下载成功、有文件没"
+                       "写成）；\n2 用法错误。");
     return text;
 }
 
 QString CommandHelp(const Command& command) {
-    QString text = u"usage: " + Usage(command) + u'\n' + command.summary + u'\n';
+    QString text = u"用法：" + Usage(command) + u'\n' + command.summary + u'\n';
     if (!command.details.isEmpty())
         text += u'\n' + command.details;
     return text.trimmed();
@@ -88,19 +87,19 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
         } else if (const std::optional<QString> folder =
                        Valued(u"--dir", arguments, i, optionsEnded)) {
             if (folder->isNull())
-                return QStringLiteral("--dir needs a folder");
+                return QStringLiteral("--dir 后面要有文件夹");
             options.folder = *folder;
         } else if (const std::optional<QString> value =
                        Valued(u"--pace", arguments, i, optionsEnded)) {
             bool ok = false;
             const int pace = value->toInt(&ok);
             if (!ok || pace < 0 || pace > 10'000)
-                return u"--pace needs a number from 0 to 10000, not " + *value;
+                return u"--pace 要一个0到10000的数，不是" + *value;
             options.pace = pace;
         } else if (const std::optional<QString> file =
                        Valued(u"--cookies", arguments, i, optionsEnded)) {
             if (file->isNull())
-                return QStringLiteral("--cookies needs a file");
+                return QStringLiteral("--cookies 后面要有文件");
             options.cookiesFile = *file;
         } else if (!optionsEnded && argument == u"--original-pictures") {
             options.originalPictures = true;
@@ -112,10 +111,10 @@ std::optional<QString> ParseArguments(const QStringList& arguments, GlobalOption
             options.version = true;
         } else if (!options.command) {
             if (!optionsEnded && argument.startsWith(u'-') && argument.size() > 1)
-                return u"unknown option " + argument;
+                return u"没有这个选项：" + argument;
             options.command = FindCommand(argument);
             if (!options.command)
-                return u"unknown command " + argument;
+                return u"没有这个命令：" + argument;
         } else {
             options.arguments.append(argument);
         }
@@ -141,8 +140,8 @@ bool NeedsBrowser(const QStringList& arguments) {
 QCoro::Task<int> Run(QStringList arguments, Console& console) {
     GlobalOptions options;
     if (const auto problem = ParseArguments(arguments, options)) {
-        console.Error(u"pellomar-cli: " + *problem);
-        console.Error(QStringLiteral("Try 'pellomar-cli --help'."));
+        console.Error(u"pellomar-cli：" + *problem);
+        console.Error(QStringLiteral("用 pellomar-cli --help 查看用法。"));
         co_return kBadUsage;
     }
     console.SetQuiet(options.quiet);
@@ -151,18 +150,21 @@ QCoro::Task<int> Run(QStringList arguments, Console& console) {
         co_return kDone;
     }
     if (options.help) {
-        console.Out(options.command ? CommandHelp(*options.command) : GeneralHelp());
+        for (const QString& line :
+             (options.command ? CommandHelp(*options.command) : GeneralHelp()).split(u'\n'))
+            console.Out(line);
         co_return kDone;
     }
     if (!options.command) {
-        console.Error(GeneralHelp());
+        for (const QString& line : GeneralHelp().split(u'\n'))
+            console.Error(line);
         co_return kBadUsage;
     }
 
     Context context{
         ResolveProgramFolder(options.folder), console, options.pace, options.originalPictures, {}};
     if (!QFileInfo(context.programFolder).isDir()) {
-        console.Error(u"pellomar-cli: cannot use the folder " + context.programFolder);
+        console.Error(u"pellomar-cli：不能使用这个文件夹：" + context.programFolder);
         co_return kBadUsage;
     }
     if (options.cookiesFile) {

@@ -6,29 +6,63 @@
 #include "core/taskfile.h"
 #include "services/blogaddress.h"
 
+#include <algorithm>
+
 namespace pellomar::cli {
 
 const Command& DiscoverCommand();
 const Command& DownloadCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
+const Command& EpubCommand();
 
 namespace {
 
 QCoro::Task<int> RunBackup(Context& context, QStringList arguments);
+
+// What a download can be packed into, in the order they run: the option and its command.
+struct Export {
+    QString option;
+    const Command& (*command)();
+};
+
+const QList<Export>& Exports() {
+    static const QList<Export> exports = {
+        {QStringLiteral("--chm"), &ChmCommand},
+        {QStringLiteral("--txt"), &TxtCommand},
+        {QStringLiteral("--epub"), &EpubCommand},
+    };
+    return exports;
+}
+
+QString ExportOptions() {
+    QString options;
+    for (const Export& exported : Exports())
+        options += u'[' + exported.option + u"] ";
+    return options;
+}
+
+QString ExportDetails() {
+    QString details;
+    for (const Export& exported : Exports())
+        details += u"  " + exported.option.leftJustified(12) + exported.command().name + u"：" +
+                   exported.command().summary + u'\n';
+    return details;
+}
 
 } // namespace
 
 const Command& BackupCommand() {
     static const Command command{
         QStringLiteral("backup"),
-        QStringLiteral("[--chm] [--txt] [--no-pictures] [--per-page N] SERVICE NAME [ADDRESS]"),
-        QStringLiteral("discover, download and pack a blog in one run"),
-        QStringLiteral(
-            "Runs discover SERVICE NAME [ADDRESS], then download on the task file it saves,\n"
-            "then chm with --chm and txt with --txt. --no-pictures and --pictures go to\n"
-            "discover, --per-page to download. Stops at the first step that fails and exits\n"
-            "with its status."),
+        ExportOptions() +
+            QStringLiteral("[--utf8] [--no-pictures] [--per-page N] 网站 名称 [地址]"),
+        QStringLiteral("一次完成查找、下载和打包"),
+        u"先运行 discover 网站 名称 [地址]，再对它保存的任务文件运行 download，\n"
+        u"然后按给出的选项依次打包：\n" +
+            ExportDetails() +
+            u"--no-pictures 和 --pictures 交给 discover，--per-page 交给 download，\n"
+            u"--utf8 交给 txt。在第一个失败的步骤停下，以它的退出状态退出。",
         &RunBackup,
         true};
     return command;
@@ -38,17 +72,18 @@ namespace {
 
 QCoro::Task<int> RunBackup(Context& context, QStringList arguments) {
     const Command& command = BackupCommand();
-    bool chm = false;
-    bool txt = false;
+    QStringList chosen;
     QStringList discoverArguments;
     QStringList downloadOptions;
+    QStringList packOptions;
     QStringList values;
     for (qsizetype i = 0; i < arguments.size(); ++i) {
         const QString& argument = arguments[i];
-        if (argument == u"--chm")
-            chm = true;
-        else if (argument == u"--txt")
-            txt = true;
+        if (std::any_of(Exports().begin(), Exports().end(),
+                        [&](const Export& e) { return e.option == argument; }))
+            chosen << argument;
+        else if (argument == u"--utf8")
+            packOptions << argument;
         else if (argument == u"--no-pictures" || argument == u"--pictures")
             discoverArguments << argument;
         else if (argument == u"--per-page" && i + 1 < arguments.size())
@@ -56,16 +91,16 @@ QCoro::Task<int> RunBackup(Context& context, QStringList arguments) {
         else if (argument.startsWith(u"--per-page="))
             downloadOptions << argument;
         else if (argument.startsWith(u"--"))
-            co_return UsageError(context, command, u"unknown or incomplete option " + argument);
+            co_return UsageError(context, command, u"没有这个选项或选项不完整：" + argument);
         else
             values << argument;
     }
     if (values.size() < 2 || values.size() > 3)
-        co_return UsageError(context, command, QStringLiteral("needs SERVICE and NAME"));
+        co_return UsageError(context, command, QStringLiteral("要有网站和名称"));
     const std::optional<ServiceKind> kind = ParseServiceName(values[0]);
     if (!kind)
         co_return UsageError(context, command,
-                             u"unknown service " + values[0] + u"; one of " + ServiceNames());
+                             u"没有这个网站：" + values[0] + u"；可用的有" + ServiceNames());
 
     if (const int status = co_await DiscoverCommand().run(context, discoverArguments + values);
         status != kDone)
@@ -73,17 +108,21 @@ QCoro::Task<int> RunBackup(Context& context, QStringList arguments) {
     AppState saved(context.programFolder);
     saved.taskName = TaskNameAsTyped(*kind, values[1]);
     const QString taskFile = TaskFilePath(saved);
-    const QStringList taskFileOnly = {taskFile};
 
     if (const int status = co_await DownloadCommand().run(context, downloadOptions << taskFile);
         status != kDone)
         co_return status;
-    if (chm) {
-        if (const int status = co_await ChmCommand().run(context, taskFileOnly); status != kDone)
+    for (const Export& exported : Exports()) {
+        if (!chosen.contains(exported.option))
+            continue;
+        const Command& packer = exported.command();
+        QStringList packArguments = {taskFile};
+        // Only the text export has an option of its own.
+        if (&packer == &TxtCommand())
+            packArguments = packOptions + packArguments;
+        if (const int status = co_await packer.run(context, packArguments); status != kDone)
             co_return status;
     }
-    if (txt)
-        co_return co_await TxtCommand().run(context, taskFileOnly);
     co_return kDone;
 }
 

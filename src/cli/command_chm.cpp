@@ -18,12 +18,11 @@ QCoro::Task<int> RunChm(Context& context, QStringList arguments);
 
 const Command& ChmCommand() {
     static const Command command{
-        QStringLiteral("chm"), QStringLiteral("TASKFILE"),
-        QStringLiteral("pack a downloaded task into NAME.chm"),
-        QStringLiteral("TASKFILE is the task's .ini file; its task folder must hold a finished\n"
-                       "download. The CHM is made with chmcmd (Debian package fp-utils) and lands\n"
-                       "in the program folder; its path is printed.\n"
-                       "Exits with 1 when the task is not downloaded or the CHM was not made."),
+        QStringLiteral("chm"), QStringLiteral("任务文件"),
+        QStringLiteral("把下载好的任务打包成 名称.chm"),
+        QStringLiteral("任务文件是任务的.ini文件；它的任务文件夹里要有下载完的网页。CHM由\n"
+                       "chmcmd（Debian的fp-utils包）生成，放在程序目录，输出它的路径。\n"
+                       "任务没有下载或CHM没有生成时退出状态为1。"),
         &RunChm};
     return command;
 }
@@ -32,10 +31,10 @@ QString NotDownloadedProblem(Session& session) {
     const AppState& state = session.state();
     const QString folder = state.Paths().TaskFolder();
     if (folder.isEmpty())
-        return u"the task name cannot name a folder: " + state.taskName;
+        return u"任务名不能用作文件夹名：" + state.taskName;
     if (!QFileInfo(folder + QStringLiteral("/index.html")).isFile())
-        return u"the task " + state.taskName + u" is not downloaded yet (" + folder +
-               u" has no index.html); download it first";
+        return u"任务" + state.taskName + u"还没有下载（" + folder +
+               u"里没有index.html），请先下载";
     return {};
 }
 
@@ -62,20 +61,18 @@ QCoro::Task<int> RunPackingCommand(Context& context, const QStringList& argument
                                    const Command& command,
                                    std::function<QCoro::Task<Outcome>(AppState&)> operation) {
     if (arguments.size() != 1 || arguments[0].startsWith(u"--"))
-        co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
+        co_return UsageError(context, command, QStringLiteral("要有一个任务文件"));
     Session session(context);
     co_await session.StartUp();
     if (!co_await LoadDownloadedTask(session, arguments[0]))
         co_return kNothingDone;
     const Outcome made = co_await operation(session.state());
-    session.console().EndProgress();
+    session.EndProgress();
     session.Report(made);
     if (!made.ok)
         co_return kNothingDone;
     session.console().Out(made.path);
     co_return kDone;
 }
-
-namespace {} // namespace
 
 } // namespace pellomar::cli

@@ -14,6 +14,7 @@
 #include "packaging/textexport.h"
 
 #include <QDir>
+#include <QDirIterator>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSet>
@@ -25,23 +26,6 @@ namespace {
 QCoro::Task<int> RunDemo(Context& context, QStringList arguments);
 
 const QString kDemoTaskName = QStringLiteral("示例博客");
-
-} // namespace
-
-const Command& DemoCommand() {
-    static const Command command{
-        QStringLiteral("demo"), QString(),
-        QStringLiteral("back up the bundled sample blog: discover, download, CHM, text and EPUB"),
-        u"Serves a sample Sina blog of 40 articles from inside the program (no network is\n"
-        u"used) and backs it up into the program folder as the task \"" +
-            kDemoTaskName +
-            u"\":\nthe article pages with their pictures, the index pages, the CHM, the text\n"
-            u"export and the EPUB. Ends with a summary. Exits with 1 when a step fails.",
-        &RunDemo};
-    return command;
-}
-
-namespace {
 
 // About 40 articles in three categories, one of them long enough for two index pages.
 sample::SampleBlog DemoBlog() {
@@ -59,6 +43,29 @@ sample::SampleBlog DemoBlog() {
     }
     return blog;
 }
+
+} // namespace
+
+const Command& DemoCommand() {
+    static const Command command{
+        QStringLiteral("demo"), QString(),
+        QStringLiteral("备份内置的示例博客：查找、下载、CHM、文本和EPUB"),
+        [] {
+            // The favourites are backed up as a category of their own.
+            const sample::SampleBlog blog = DemoBlog();
+            const qsizetype articles = blog.articles.size() + blog.favourites.size();
+            return QStringLiteral(
+                       "在程序内部提供一个有%1篇文章的新浪示例博客（不用网络），把它备份到\n"
+                       "程序目录，任务名“%2”：文章网页和图片、索引页、CHM、文本和EPUB。\n"
+                       "最后列出做成的文件。有步骤失败时退出状态为1。")
+                .arg(articles)
+                .arg(kDemoTaskName);
+        }(),
+        &RunDemo};
+    return command;
+}
+
+namespace {
 
 // The picture files on disk: every file in the category folders that is no article page.
 int CountPictureFiles(AppState& state) {
@@ -86,10 +93,28 @@ int CountPictureFiles(AppState& state) {
     return pictures;
 }
 
+// The file's path when it is there, else why it is not.
+QString Made(const QString& path, const QString& problem) {
+    if (!path.isEmpty() && QFileInfo::exists(path))
+        return path;
+    return problem.isEmpty() ? QStringLiteral("未生成") : u"未生成（" + problem + u'）';
+}
+
+int CountTextFiles(const QString& folder) {
+    if (folder.isEmpty())
+        return 0;
+    int count = 0;
+    for (QDirIterator it(folder, {QStringLiteral("*.txt")}, QDir::Files,
+                         QDirIterator::Subdirectories);
+         it.hasNext(); it.next())
+        ++count;
+    return count;
+}
+
 QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     const Command& command = DemoCommand();
     if (!arguments.isEmpty())
-        co_return UsageError(context, command, u"takes no arguments: " + arguments.join(u' '));
+        co_return UsageError(context, command, u"不要参数：" + arguments.join(u' '));
 
     QElapsedTimer clock;
     clock.start();
@@ -97,8 +122,7 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     LoopbackServer server;
     sample::ServeSampleBlog(blog, server);
     if (!server.Listen()) {
-        context.console.Error(
-            QStringLiteral("demo: cannot open a loopback port for the sample blog"));
+        context.console.Error(QStringLiteral("demo：无法为示例博客打开本机端口"));
         co_return kNothingDone;
     }
 
@@ -110,7 +134,7 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     state.savePictures = true;
     const Outcome found =
         co_await Start(state, kSina, kDemoTaskName, sample::FirstPageAddress(blog));
-    session.console().EndProgress();
+    session.EndProgress();
     if (found.articles == 0) {
         session.Report(found);
         co_return kNothingDone;
@@ -119,30 +143,33 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
 
     // The CHM and the summary want the last pictures on disk.
     const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
-    session.console().EndProgress();
+    session.EndProgress();
     session.Report(run);
 
     const Outcome chmMade = co_await MakeChm(state, false);
-    session.console().EndProgress();
+    session.EndProgress();
     const Outcome texts = co_await ExportText(state);
-    session.console().EndProgress();
+    session.EndProgress();
     const Outcome book = co_await ExportEpub(state);
-    session.console().EndProgress();
+    session.EndProgress();
 
+    // Only what is on disk is listed: a step that failed says so instead.
     const TaskPaths paths = state.Paths();
-    const QString chm = state.programFolder() + u'/' + state.taskName + u".chm";
+    const QString index = paths.InTaskFolder(QStringLiteral("index.html"));
+    const QString textFolder = texts.ok ? texts.path : QString();
     Console& out = context.console;
-    out.Out(QStringLiteral("articles:   %1").arg(state.table().ArticleCount()));
-    out.Out(QStringLiteral("pictures:   %1").arg(CountPictureFiles(state)));
-    out.Out(QStringLiteral("categories: %1").arg(state.table().Categories().Size()));
-    out.Out(u"index:      " + paths.InTaskFolder(QStringLiteral("index.html")));
-    out.Out(u"chm:        " +
-            (chmMade.ok ? chmMade.path : u"(not made: " + chmMade.problem + u')'));
-    out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts.articlesSaved) +
-            u" files)");
-    out.Out(u"epub:       " + (book.ok ? book.path : u"(not made: " + book.problem + u')'));
-    out.Out(QStringLiteral("seconds:    %1").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
-    co_return chmMade.ok&& book.ok&& run.ok ? kDone : kNothingDone;
+    out.Out(QStringLiteral("文章：%1").arg(state.table().ArticleCount()));
+    out.Out(QStringLiteral("图片：%1").arg(CountPictureFiles(state)));
+    out.Out(QStringLiteral("分类：%1").arg(state.table().Categories().Size()));
+    out.Out(u"首页：" + Made(index, run.problem));
+    out.Out(u"CHM：" + Made(chmMade.ok ? chmMade.path : QString(), chmMade.problem));
+    const int textFiles = CountTextFiles(textFolder);
+    out.Out(u"TXT：" + (textFiles > 0
+                            ? QStringLiteral("%1（%2个文本文件）").arg(textFolder).arg(textFiles)
+                            : Made(QString(), texts.problem)));
+    out.Out(u"EPUB：" + Made(book.ok ? book.path : QString(), book.problem));
+    out.Out(QStringLiteral("用时：%1秒").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
+    co_return chmMade.ok&& texts.ok&& book.ok&& run.ok ? kDone : kNothingDone;
 }
 
 } // namespace

@@ -18,15 +18,15 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments);
 const Command& DiscoverCommand() {
     static const Command command{
         QStringLiteral("discover"),
-        QStringLiteral("[--no-pictures] SERVICE NAME [ADDRESS]"),
-        QStringLiteral("find a blog's articles and save the task as NAME.ini"),
-        u"SERVICE is one of " + ServiceNames() +
-            u".\n"
-            u"ADDRESS defaults to the address built from NAME; a Sina blog needs it: the\n"
-            u"address of its article list, http://blog.sina.com.cn/s/articlelist_<id>_0_1.html.\n"
-            u"Pictures are to be saved (the task file's flag) unless --no-pictures is given\n"
-            u"or the service is Hexun; --pictures turns them on for Hexun.\n"
-            u"Exits with 1 when no article was found.",
+        QStringLiteral("[--no-pictures] 网站 名称 [地址]"),
+        QStringLiteral("查找博客的文章，把任务存为 名称.ini"),
+        u"网站是" + ServiceNames() +
+            u"之一。\n"
+            u"地址默认由名称生成；新浪博客要给出地址，即它的文章目录的地址：\n"
+            u"http://blog.sina.com.cn/s/articlelist_<id>_0_1.html。\n"
+            u"要保存图片（任务文件里的标志），除非给了 --no-pictures 或者网站是和讯；\n"
+            u"和讯用 --pictures 保存图片。\n"
+            u"没有找到文章时退出状态为1。",
         &RunDiscover,
         true};
     return command;
@@ -44,27 +44,26 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
         else if (argument == u"--pictures")
             pictures = true;
         else if (argument.startsWith(u"--"))
-            co_return UsageError(context, command, u"unknown option " + argument);
+            co_return UsageError(context, command, u"没有这个选项：" + argument);
         else
             values.append(argument);
     }
     if (values.size() < 2 || values.size() > 3)
-        co_return UsageError(context, command, QStringLiteral("needs SERVICE and NAME"));
+        co_return UsageError(context, command, QStringLiteral("要有网站和名称"));
     const std::optional<ServiceKind> kind = ParseServiceName(values[0]);
     if (!kind)
         co_return UsageError(context, command,
-                             u"unknown service " + values[0] + u"; one of " + ServiceNames());
+                             u"没有这个网站：" + values[0] + u"；可用的有" + ServiceNames());
     const QString name = TaskNameAsTyped(*kind, values[1]);
     if (!IsSafePathComponent(name + u".ini"))
-        co_return UsageError(context, command, u"NAME cannot name a file: " + values[1]);
+        co_return UsageError(context, command, u"名称不能用作文件名：" + values[1]);
     QString address;
     if (values.size() == 3)
         address = values[2];
     else if (const std::optional<QString> generated = GeneratedBlogAddress(*kind, name))
         address = *generated;
     else
-        co_return UsageError(context, command,
-                             QStringLiteral("a Sina blog needs the ADDRESS of its article list"));
+        co_return UsageError(context, command, QStringLiteral("新浪博客要给出它的文章目录的地址"));
 
     Session session(context);
     if (FindService(*kind)->needsBrowser)
@@ -73,7 +72,7 @@ QCoro::Task<int> RunDiscover(Context& context, QStringList arguments) {
     AppState& state = session.state();
     state.savePictures = pictures.value_or(PicturesByDefault(*kind));
     const Outcome found = co_await Start(state, *kind, name, address);
-    session.console().EndProgress();
+    session.EndProgress();
 
     session.Report(found);
     if (found.articles == 0)

@@ -14,17 +14,14 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments);
 
 const Command& DownloadCommand() {
     static const Command command{
-        QStringLiteral("download"), QStringLiteral("TASKFILE [--per-page N] [--no-pictures]"),
-        QStringLiteral("download a task's articles, pictures and index pages"),
-        QStringLiteral(
-            "TASKFILE is a task's .ini file, as discover or the window's export writes it.\n"
-            "The pages land in its task folder inside the program folder; rows whose\n"
-            "page files already exist are not fetched again, so an interrupted download\n"
-            "resumes. --per-page sets the articles per category page (1 to 255, default 20);\n"
-            "--no-pictures leaves picture addresses as they are whatever the task file says.\n"
-            "The task folder is printed. Articles and pictures that failed are named on\n"
-            "stderr with their counts. Exits with 1 when an article failed or a file could\n"
-            "not be written."),
+        QStringLiteral("download"), QStringLiteral("任务文件 [--per-page N] [--no-pictures]"),
+        QStringLiteral("下载任务的文章、图片和索引页"),
+        QStringLiteral("任务文件是任务的.ini文件，由 discover 或窗口的“导出”写成。\n"
+                       "网页存进程序目录里的任务文件夹；网页文件已经存在的行不再下载，所以中断的\n"
+                       "下载可以接着下。--per-page 是每个分类索引页的文章数（1到255，默认20）；\n"
+                       "--no-pictures 不管任务文件怎么说，都保留图片原来的地址。\n"
+                       "输出任务文件夹的路径。下载失败的文章和图片在错误输出上逐个列出并计数。\n"
+                       "有文章下载失败或有文件没能写入时退出状态为1。"),
         &RunDownload};
     return command;
 }
@@ -45,21 +42,20 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
         } else if (argument.startsWith(u"--per-page=")) {
             perPage = argument.mid(11);
         } else if (argument.startsWith(u"--")) {
-            co_return UsageError(context, command, u"unknown or incomplete option " + argument);
+            co_return UsageError(context, command, u"没有这个选项或选项不完整：" + argument);
         } else if (taskFile.isEmpty()) {
             taskFile = argument;
         } else {
-            co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
+            co_return UsageError(context, command, QStringLiteral("要有一个任务文件"));
         }
     }
     if (taskFile.isEmpty())
-        co_return UsageError(context, command, QStringLiteral("needs one TASKFILE"));
+        co_return UsageError(context, command, QStringLiteral("要有一个任务文件"));
     if (perPage) {
         bool ok = false;
         const int value = perPage->toInt(&ok);
         if (!ok || value < 1 || value > 255)
-            co_return UsageError(context, command,
-                                 u"--per-page needs a number from 1 to 255, not " + *perPage);
+            co_return UsageError(context, command, u"--per-page 要一个1到255的数，不是" + *perPage);
     }
 
     Session session(context);
@@ -75,7 +71,7 @@ QCoro::Task<int> RunDownload(Context& context, QStringList arguments) {
     // The window keeps fetching the last pictures after the run; a process that ends must
     // wait for them.
     const Outcome run = co_await WaitForPictures(state, co_await DownloadArticles(state));
-    session.console().EndProgress();
+    session.EndProgress();
     // The notes name every article and picture that failed; the problem counts them.
     session.Report(run);
     if (!run.ok)

@@ -15,13 +15,12 @@ QCoro::Task<int> RunEpub(Context& context, QStringList arguments);
 
 const Command& EpubCommand() {
     static const Command command{
-        QStringLiteral("epub"), QStringLiteral("TASKFILE"),
-        QStringLiteral("make a downloaded task into the e-book NAME.epub"),
-        QStringLiteral("TASKFILE is the task's .ini file; its task folder must hold a finished\n"
-                       "download. The EPUB 3 book holds one chapter per article, category by\n"
-                       "category as the CHM's contents list them, with the pictures on disk; it\n"
-                       "lands in the program folder and its path is printed.\n"
-                       "Exits with 1 when the task is not downloaded or the book was not made."),
+        QStringLiteral("epub"), QStringLiteral("任务文件"),
+        QStringLiteral("把下载好的任务做成电子书 名称.epub"),
+        QStringLiteral("任务文件是任务的.ini文件；它的任务文件夹里要有下载完的网页。这本\n"
+                       "EPUB 3电子书每篇文章一章，按CHM目录的分类顺序排列，带着磁盘上的图片；\n"
+                       "放在程序目录，输出它的路径。\n"
+                       "任务没有下载或电子书没有生成时退出状态为1。"),
         &RunEpub};
     return command;
 }

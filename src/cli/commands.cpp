@@ -42,20 +42,20 @@ std::optional<ServiceKind> ParseServiceName(const QString& text) {
 QString ServiceNames() {
     QStringList names;
     for (int kind = 0; kind < kServiceCount; ++kind)
-        names << FindService(ServiceKind(kind))->cliName + u" (" + ServiceLabel(ServiceKind(kind)) +
-                     u')';
-    return names.join(QStringLiteral(", "));
+        names << FindService(ServiceKind(kind))->cliName + u'（' + ServiceLabel(ServiceKind(kind)) +
+                     u'）';
+    return names.join(QStringLiteral("、"));
 }
 
 QString Usage(const Command& command) {
-    return QString(u"pellomar-cli [--dir FOLDER] [--quiet] " + command.name + u' ' +
+    return QString(u"pellomar-cli [--dir 文件夹] [--quiet] " + command.name + u' ' +
                    command.arguments)
         .trimmed();
 }
 
 int UsageError(Context& context, const Command& command, const QString& problem) {
-    context.console.Error(u"pellomar-cli " + command.name + u": " + problem);
-    context.console.Error(u"usage: " + Usage(command));
+    context.console.Error(u"pellomar-cli " + command.name + u"：" + problem);
+    context.console.Error(u"用法：" + Usage(command));
     return kBadUsage;
 }
 

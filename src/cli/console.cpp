@@ -36,23 +36,22 @@ void Console::Write(QIODevice& device, const QString& text) {
 }
 
 void Console::Out(const QString& line) {
-    m_lastProgress.clear();
+    m_lastError.clear();
     EndProgress();
     Write(m_out, Shown(line) + u'\n');
 }
 
 void Console::Error(const QString& line) {
-    const bool shown = !m_lastProgress.isNull() && line == m_lastProgress;
-    m_lastProgress.clear();
     EndProgress();
-    if (!shown)
-        Write(m_err, Shown(line) + u'\n');
+    if (line == m_lastError)
+        return;
+    m_lastError = line;
+    Write(m_err, Shown(line) + u'\n');
 }
 
 void Console::Progress(const QString& text) {
     if (m_quiet || text.isEmpty())
         return;
-    m_lastProgress = text;
     if (!m_errIsTerminal) {
         Write(m_err, Shown(text) + u'\n');
         return;

@@ -14,9 +14,8 @@ class Console {
 
     // A result line on the output.
     void Out(const QString& line);
-    // A message line on the error stream; it never shares a line with the progress, and a
-    // message the progress has just shown (a refusal is both caption and message box) is
-    // not repeated.
+    // A message line on the error stream; it never shares a line with the progress, and the
+    // same message twice in a row (a refusal is both message box and problem) is shown once.
     void Error(const QString& line);
     // The current progress text (nothing while quiet).
     void Progress(const QString& text);
@@ -25,6 +24,7 @@ class Console {
 
     void SetQuiet(bool quiet) { m_quiet = quiet; }
     bool Quiet() const { return m_quiet; }
+    bool Terminal() const { return m_errIsTerminal; }
 
   private:
     void Write(QIODevice& device, const QString& text);
@@ -34,7 +34,7 @@ class Console {
     bool m_errIsTerminal;
     bool m_quiet = false;
     bool m_progressOpen = false;
-    QString m_lastProgress;
+    QString m_lastError;
 };
 
 } // namespace pellomar::cli

@@ -8,18 +8,40 @@
 
 namespace pellomar::cli {
 
-Session::Session(Context& context) : m_context(context), m_engine(context.programFolder) {
+Session::Session(Context& context)
+    : m_context(context), m_line(context.console.Terminal()), m_engine(context.programFolder) {
     if (context.pace)
         state().network().pacer().SetLimit(*context.pace);
     state().network().AddCookies(context.cookies);
     state().originalPictures = context.originalPictures;
-    QObject::connect(&state(), &AppState::captionChanged, &state(),
-                     [this](const QString& text) { console().Progress(text); });
+    QObject::connect(&state(), &AppState::progressChanged, &state(),
+                     [this](const Progress& progress) { ShowProgress(progress); });
+    // The captions are the window's: only a service's pause, which stops every number,
+    // is shown as it is.
+    QObject::connect(&state(), &AppState::captionChanged, &state(), [this](const QString& text) {
+        if (!state().network().pacer().CurrentPause())
+            return;
+        console().Progress(text);
+        m_line.DrawnOver();
+    });
     QObject::connect(&state(), &AppState::messageShown, &state(),
                      [this](const QString& text) { console().Error(text); });
 }
 
 Session::~Session() {
+    EndProgress();
+}
+
+void Session::ShowProgress(const Progress& progress) {
+    if (m_line.NewStep(progress))
+        EndProgress();
+    if (const std::optional<QString> text = m_line.Update(progress))
+        console().Progress(*text);
+}
+
+void Session::EndProgress() {
+    if (const std::optional<QString> rest = m_line.Pending())
+        console().Progress(*rest);
     console().EndProgress();
 }
 

@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
-// One command's engine: the shared state started up as the window's load does, its caption
-// shown as progress and its message boxes printed. Commands build on it.
+// One command's engine: the shared state started up as the window's load does, its progress
+// drawn as the command line's own line and its message boxes printed. Commands build on it.
 #pragma once
 
 #include "cli/command.h"
+#include "cli/progressline.h"
 #include "core/outcome.h"
 #include "download/engine.h"
 
@@ -35,12 +36,18 @@ class Session {
     // stream (its message box) and leaves the task empty.
     QCoro::Task<Outcome> ImportTaskFile(const QString& path);
 
+    // Ends the progress line of an operation, with the last numbers it held back.
+    void EndProgress();
+
     // An operation's problem and notes on the error stream (a problem the progress line
     // has just shown is not repeated).
     void Report(const Outcome& outcome);
 
   private:
+    void ShowProgress(const Progress& progress);
+
     Context& m_context;
+    ProgressLine m_line;
     Engine m_engine;
 };
 

@@ -7,6 +7,7 @@
 
 #include "core/articletable.h"
 #include "core/filenames.h"
+#include "core/progress.h"
 #include "core/servicekind.h"
 #include "core/statuslog.h"
 #include "platform/network.h"
@@ -121,6 +122,8 @@ class AppState : public QObject {
     // The status caption (Label2): the operation's, or the pause a service asked for.
     QString Caption() const { return m_shown; }
     void SetCaption(const QString& text);
+    // The numbers behind the caption of a long operation.
+    void SetProgress(const Progress& progress) { emit progressChanged(progress); }
 
     void SetButtons(const ButtonStates& states);
     bool ButtonEnabled(Button button) const { return m_buttons[button]; }
@@ -144,6 +147,7 @@ class AppState : public QObject {
 
   signals:
     void captionChanged(const QString& text);
+    void progressChanged(const pellomar::Progress& progress);
     void buttonsChanged();
     void indicatorChanged(int slot, const QString& text);
     void perPageTextChanged(const QString& text);

@@ -51,6 +51,13 @@ QString ArticleTable::Cell(int row, int column) const {
 }
 
 void ArticleTable::SetMark(int row, const QString& mark) {
+    if (row < 1 || row > ArticleCount())
+        return;
+    const QString& old = m_rows[row - 1][Mark];
+    if (!old.isEmpty())
+        --m_markCounts[old];
+    if (!mark.isEmpty())
+        ++m_markCounts[mark];
     SetCell(row, Mark, mark);
 }
 
@@ -94,6 +101,7 @@ bool ArticleTable::IsCategoryFileName(const QString& name) const {
 void ArticleTable::Reset() {
     beginResetModel();
     m_rows.clear();
+    m_markCounts.clear();
     m_categories.Clear();
     m_fileNames.reset();
     m_uncategorised = 0;

@@ -41,6 +41,8 @@ class ArticleTable : public QAbstractTableModel {
     // Row 0 gives the header texts; rows outside 1..n give the empty text.
     QString Cell(int row, int column) const;
     void SetMark(int row, const QString& mark);
+    // Rows holding this mark (not the empty one).
+    int MarkCount(const QString& mark) const { return m_markCounts.value(mark); }
     void SetTitle(int row, const QString& title);
     const CategoryList& Categories() const { return m_categories; }
     // The name the category's folder and files are made from (CategoryFileNames).
@@ -70,6 +72,8 @@ class ArticleTable : public QAbstractTableModel {
 
     std::vector<std::array<QString, kColumns>> m_rows;
     CategoryList m_categories;
+    // Kept as marks change: the download's progress reads them on every pulse.
+    QHash<QString, int> m_markCounts;
     qint16 m_uncategorised = 0;
     // Worked out again after the categories change.
     mutable std::optional<QHash<QString, QString>> m_fileNames;

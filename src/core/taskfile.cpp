@@ -261,6 +261,7 @@ QCoro::Task<Outcome> ImportTask(AppState& state, QString path) {
         if (i % 100 == 0)
             co_await YieldOnce{};
         state.SetCaption(QStringLiteral("导入任务：%1/%2").arg(i + 1).arg(last));
+        state.SetProgress({Progress::Import, int(i), int(task.articles.size())});
         const StoredArticle& article = task.articles[i - 1];
         state.table().AddArticle(article.title, article.category, article.link, article.date);
     }

@@ -143,6 +143,7 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
         QByteArray body;
         if (reader->FetchesPages()) {
             state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(i + 1).arg(pages));
+            state.SetProgress({Progress::Discovery, i, pages});
             const QString address = state.statusLog().Line(i);
             ListPage page = co_await FetchListPage(state, client, address, run);
             if (run.Replaced())
@@ -174,6 +175,8 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
             co_return Superseded();
     }
 
+    if (reader->FetchesPages())
+        state.SetProgress({Progress::Discovery, pages, pages});
     state.SetButtons(buttons::kDiscovered);
     Outcome outcome;
     outcome.articles = state.table().ArticleCount();

@@ -286,6 +286,7 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         state.SetCaption(u"下载文章：" + (nextRow ? QString::number(*nextRow) : QString()) + u'/' +
                          QString::number(n) + u" 图片剩余:" +
                          QString::number(state.statusLog().Count()));
+        ShowDownloadProgress(state, Progress::Download);
         // Sleeps until a reply completes or a timer ticks.
         co_await EventPulse::Instance().Next();
     }
@@ -308,8 +309,10 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
         if (const QString error = PictureWriteError(state); !error.isEmpty())
             co_return Stopped(state, error);
         state.SetCaption(u"文章下载完成，图片剩余：" + QString::number(state.statusLog().Count()));
+        ShowDownloadProgress(state, Progress::Pictures);
         co_await EventPulse::Instance().Next();
     }
+    ShowDownloadProgress(state, Progress::Pictures);
     if (const QString error = PictureWriteError(state); !error.isEmpty())
         co_return Stopped(state, error);
     if (WriteResult settled = SettlePendingPictures(state); !settled)
@@ -342,8 +345,13 @@ QCoro::Task<Outcome> DownloadArticles(AppState& state) {
 }
 
 QCoro::Task<Outcome> WaitForPictures(AppState& state, Outcome run) {
-    while (PicturesPending(state))
+    if (!PicturesPending(state))
+        co_return Counted(state, std::move(run));
+    while (PicturesPending(state)) {
+        ShowDownloadProgress(state, Progress::Pictures);
         co_await EventPulse::Instance().Next();
+    }
+    ShowDownloadProgress(state, Progress::Pictures);
     co_return Counted(state, std::move(run));
 }
 

@@ -3,6 +3,7 @@
 
 #include "core/appstate.h"
 #include "core/filenames.h"
+#include "download/picturequeue.h"
 #include "platform/eventloop.h"
 
 #include <QFile>
@@ -64,8 +65,28 @@ QCoro::Task<int> NextPendingArticle(AppState& state, int from) {
             co_return row;
         table.SetMark(row, kMarkDone);
         state.SetCaption(u"下载文章：" + QString::number(row) + u'/' + QString::number(count));
+        ShowDownloadProgress(state, Progress::Download);
     }
     co_return 0;
+}
+
+void ShowDownloadProgress(AppState& state, Progress::Step step) {
+    const ArticleTable& table = state.table();
+    const PictureQueue* queue = state.pictureQueue;
+    const int picturesSaved = queue ? queue->Saved() : 0;
+    const int picturesFailed = queue ? int(queue->Failed().size()) : 0;
+    Progress progress;
+    progress.step = step;
+    progress.picturesLeft = state.statusLog().Count() + (queue ? queue->InFlight() : 0);
+    progress.failed = table.MarkCount(kMarkFailed) + picturesFailed;
+    if (step == Progress::Pictures) {
+        progress.done = picturesSaved + picturesFailed;
+        progress.total = progress.done + progress.picturesLeft;
+    } else {
+        progress.done = table.MarkCount(kMarkDone) + table.MarkCount(kMarkFailed);
+        progress.total = table.ArticleCount();
+    }
+    state.SetProgress(progress);
 }
 
 } // namespace pellomar

@@ -3,6 +3,7 @@
 // the driver share.
 #pragma once
 
+#include "core/progress.h"
 #include "platform/httpclient.h"
 
 #include <QString>
@@ -26,6 +27,10 @@ void AdvanceSpinner(AppState& state, int slot);
 // file is no finished page; 0 when there is none. Rows passed on the way with an empty mark and
 // an existing file are marked done. Rows before `from` must hold no empty mark.
 QCoro::Task<int> NextPendingArticle(AppState& state, int from = 1);
+
+// Tells the front ends how far the download is: articles finished (done or failed) of all,
+// pictures left, failures so far; in the Pictures step the pictures finished of all.
+void ShowDownloadProgress(AppState& state, Progress::Step step);
 
 // A page or picture file with something in it: an empty file is what a full disk left in
 // an earlier run, and stands for nothing.

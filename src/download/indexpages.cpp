@@ -184,6 +184,7 @@ QCoro::Task<WriteResult> WriteIndexPages(AppState& state, QDateTime now) {
             co_await YieldOnce{};
         }
         state.SetCaption(u"生成文章索引：" + Num(i) + u'/' + Num(n));
+        state.SetProgress({Progress::Index, i, n});
         const int perPage = state.PerPage();
         const qint64 number = table.Cell(i, ArticleTable::Ordinal).toLongLong();
         qint64 page = 1;

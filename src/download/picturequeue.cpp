@@ -12,6 +12,7 @@
 #include "services/service.h"
 
 #include <QUrl>
+#include <algorithm>
 
 namespace pellomar {
 
@@ -180,6 +181,11 @@ bool PictureQueue::Idle() const {
         if (!slot.entry.isEmpty())
             return false;
     return true;
+}
+
+int PictureQueue::InFlight() const {
+    return int(std::count_if(m_slots.begin(), m_slots.end(),
+                             [](const Slot& slot) { return !slot.entry.isEmpty(); }));
 }
 
 } // namespace pellomar

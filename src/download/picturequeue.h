@@ -27,6 +27,8 @@ class PictureQueue : public QObject {
     // No current entry and a tick count of 0 in every slot (a new download run).
     void Reset();
     bool Idle() const;
+    // Pictures being fetched now.
+    int InFlight() const;
 
     // Pictures of the current run written, and those given up (by address).
     int Saved() const { return m_saved; }

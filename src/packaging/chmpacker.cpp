@@ -59,6 +59,7 @@ QCoro::Task<Outcome> MakeChm(AppState& state, bool openWhenDone) {
     ChmJob job;
     job.searchIndex = co_await BuildSearchIndex(state);
     state.SetCaption(QStringLiteral("正在打包CHM..."));
+    state.SetProgress({Progress::Chm});
     job.sourceFolder = taskFolder;
     job.outputPath = chmPath;
     job.title = state.taskName;

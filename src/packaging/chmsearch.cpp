@@ -40,10 +40,12 @@ QCoro::Task<QByteArray> BuildSearchIndex(AppState& state) {
             if (++done % kPagesPerTurn == 0) {
                 state.SetCaption(u"建立全文索引：" + QString::number(done) + u'/' +
                                  QString::number(articles));
+                state.SetProgress({Progress::SearchIndex, done, articles});
                 co_await YieldOnce{};
             }
         }
     }
+    state.SetProgress({Progress::SearchIndex, done, articles});
     co_return index.Finish(quint32(done));
 }
 

@@ -72,6 +72,7 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
             co_await YieldOnce{};
         }
         state.SetCaption(u"生成EPUB：" + QString::number(i + 1) + u'/' + QString::number(total));
+        state.SetProgress({Progress::Epub, i, total});
         const EpubChapter& chapter = book.Chapters()[i];
         const QString pageFolder = QFileInfo(chapter.pagePath).absolutePath();
         PageReferences references;
@@ -99,6 +100,7 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
                 container.Add(kFolder + picture.href, picture.asPng);
         }
     }
+    state.SetProgress({Progress::Epub, total, total});
     container.Add(kFolder + u"nav.xhtml", book.NavDocument());
     container.Add(kFolder + u"package.opf", book.PackageDocument(QDateTime::currentDateTimeUtc()));
     if (!container.Close()) {

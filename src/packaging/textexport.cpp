@@ -119,7 +119,7 @@ QString HtmlToText(const QString& pagePath, const QString& textPath) {
     return text;
 }
 
-QCoro::Task<Outcome> ExportText(AppState& state) {
+QCoro::Task<Outcome> ExportText(AppState& state, TextEncoding encoding) {
     // "转TXT" is outside the button states: a second press must not interleave its appends
     // with the first.
     if (state.textExportRunning)
@@ -127,6 +127,17 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
     const auto fail = [&state](const QString& problem) {
         state.SetCaption(u"转换TXT失败：" + problem);
         return Outcome::Failure(u"转换TXT失败：" + problem);
+    };
+
+    // Nothing to convert must not leave an empty folder that looks like an export.
+    if (state.table().ArticleCount() == 0)
+        co_return fail(QStringLiteral("没有任务，请先新建或导入任务"));
+    const auto encoded = [encoding](const QString& text) {
+        if (encoding == TextEncoding::Gbk)
+            return EncodeCp936(text);
+        QString lines = text;
+        lines.replace(kCrLf, QStringLiteral("\n"));
+        return lines.toUtf8();
     };
 
     const TaskPaths paths = state.Paths();
@@ -151,6 +162,7 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         if (i % 50 == 0)
             co_await YieldOnce{};
         state.SetCaption(u"转换TXT：" + QString::number(i) + u'/' + QString::number(total));
+        state.SetProgress({Progress::Text, i, total});
         const int row = total - i + 1;
         const QString category = table.Cell(row, ArticleTable::Category);
         const QString cat = table.CategoryFileName(category);
@@ -174,7 +186,8 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         const QString text = HtmlToText(pagePath, QString());
         // A page with nothing left gets no text file, as before.
         if (!text.isNull() && !textPath.isEmpty())
-            if (WriteResult written = WriteTextFile(textPath, text + kCrLf); !written) {
+            if (WriteResult written = WriteFileAtomically(textPath, encoded(text + kCrLf));
+                !written) {
                 problem = written.error;
                 break;
             }
@@ -182,9 +195,10 @@ QCoro::Task<Outcome> ExportText(AppState& state) {
         const QString combinedName = u"all" + cat + u".txt";
         if (!IsSafePathComponent(combinedName))
             continue;
-        if (WriteResult appended = AppendTextFile(
-                exportFolder.filePath(combinedName),
-                u"----------------   " + textName + u"   ----------------" + kCrLf + text + kCrLf);
+        if (WriteResult appended =
+                AppendToFile(exportFolder.filePath(combinedName),
+                             encoded(u"----------------   " + textName + u"   ----------------" +
+                                     kCrLf + text + kCrLf));
             !appended) {
             problem = appended.error;
             break;

@@ -15,7 +15,12 @@ class AppState;
 // for an empty path). Returns the text; the empty text (and no file) on failure.
 QString HtmlToText(const QString& pagePath, const QString& textPath);
 
-// The outcome counts the pages converted.
-QCoro::Task<Outcome> ExportText(AppState& state);
+// How the text files are written: code page 936 with CR LF line ends, which the service's
+// readers' Notepad shows, or UTF-8 with LF line ends for a Linux terminal and editor.
+enum class TextEncoding { Gbk, Utf8 };
+
+// The outcome counts the pages converted. A task without articles is refused before the
+// export folder is made.
+QCoro::Task<Outcome> ExportText(AppState& state, TextEncoding encoding = TextEncoding::Gbk);
 
 } // namespace pellomar

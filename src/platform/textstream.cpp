@@ -154,11 +154,14 @@ WriteResult WriteTextFile(const QString& path, const QString& text) {
 }
 
 WriteResult AppendTextFile(const QString& path, const QString& text) {
+    return AppendToFile(path, EncodeCp936(text));
+}
+
+WriteResult AppendToFile(const QString& path, const QByteArray& bytes) {
     errno = 0;
     QFile file(path);
     if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
         return Failed(path, file);
-    const QByteArray bytes = EncodeCp936(text);
     if (file.write(bytes) != bytes.size() || !file.flush())
         return Failed(path, file);
     file.close();

@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Bytes to text and back. "GB2312" means what the home platform decodes under that name:
 // code page 936 (GBK); decoding goes through GB18030, its superset, as browsers do.
-// Every text file the system writes is code page 936 with CR LF line ends.
+// Every text file the system writes is code page 936 with CR LF line ends, but for the text
+// export when the user asks for UTF-8.
 #pragma once
 
 #include <QByteArray>
@@ -38,5 +39,7 @@ WriteResult WriteFileAtomically(const QString& path, const QByteArray& bytes);
 WriteResult WriteTextFile(const QString& path, const QString& text);
 // The text in code page 936, appended (the file is created when missing).
 WriteResult AppendTextFile(const QString& path, const QString& text);
+// The bytes appended (the file is created when missing).
+WriteResult AppendToFile(const QString& path, const QByteArray& bytes);
 
 } // namespace pellomar

@@ -100,12 +100,14 @@ QCoro::Task<> ReadNetEaseList(AppState& state) {
     for (int page = 1; page <= last; ++page) {
         co_await run.Turn();
         state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(page).arg(last));
+        state.SetProgress({Progress::Discovery, page - 1, last});
         if (!co_await ClickPageLink(run, page, kPageButtonRule) && page > 1)
             break;
         const QString markup = co_await WaitPageReady(run);
         if (AddNewRows(state, seen, ReadPage(markup)) == 0)
             break;
     }
+    state.SetProgress({Progress::Discovery, last, last});
 }
 
 void NetEaseReader::ReadFirstPage(AppState& state, const QByteArray&) {

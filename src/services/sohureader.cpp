@@ -97,12 +97,14 @@ QCoro::Task<> ReadSohuList(AppState& state) {
     for (int page = 1; page <= last; ++page) {
         co_await run.Turn();
         state.SetCaption(QStringLiteral("查找文章：%1页/%2页").arg(page).arg(last));
+        state.SetProgress({Progress::Discovery, page - 1, last});
         if (page > 1 && !co_await ClickPageLink(run, page, kPageLink))
             break;
         const QString markup = co_await WaitPageReady(run);
         if (AddNewRows(state, seen, co_await ReadPage(run, markup)) == 0)
             break;
     }
+    state.SetProgress({Progress::Discovery, last, last});
 }
 
 void SohuReader::ReadFirstPage(AppState& state, const QByteArray&) {

@@ -17,6 +17,7 @@
 #include "ui/windowrules.h"
 
 #include <QApplication>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QDesktopServices>
 #include <QDir>
@@ -32,6 +33,7 @@
 #include <QPushButton>
 #include <QResizeEvent>
 #include <QScrollBar>
+#include <QSettings>
 #include <QTableView>
 #include <QUrl>
 #include <QWheelEvent>
@@ -46,6 +48,7 @@ constexpr int kMargin = 8;
 constexpr int kGap = 4;
 // The smallest window still shows this many article rows.
 constexpr int kMinimumRows = 8;
+const QString kTextUtf8Setting = QStringLiteral("textExport/utf8");
 
 QString ObjectName(const char* base, int index) {
     return QLatin1StringView(base) + QString::number(index);
@@ -117,6 +120,15 @@ void MainWindow::BuildControls() {
         m_commands[i]->setObjectName(ObjectName("Command", i + 1));
         buttons->addWidget(m_commands[i]);
     }
+    // Beside "转TXT": GBK shows as garbage in a Linux desktop's editors. Remembered.
+    m_textUtf8 = new QCheckBox(QStringLiteral("UTF-8"), buttonBar);
+    m_textUtf8->setObjectName(QStringLiteral("textUtf8Box"));
+    m_textUtf8->setToolTip(
+        QStringLiteral("转TXT写成UTF-8编码（Linux的编辑器）；不选时是GBK（Windows的记事本）"));
+    m_textUtf8->setChecked(QSettings().value(kTextUtf8Setting, false).toBool());
+    connect(m_textUtf8, &QCheckBox::toggled, this,
+            [](bool on) { QSettings().setValue(kTextUtf8Setting, on); });
+    buttons->addWidget(m_textUtf8);
     // The EPUB needs what the CHM needs, so it follows "生成CHM" outside the six states.
     m_epub = new QPushButton(QStringLiteral("生成EPUB"), buttonBar);
     m_epub->setObjectName(QStringLiteral("epubButton"));
@@ -341,7 +353,8 @@ void MainWindow::OpenTaskFile(const QString& path) {
 }
 
 void MainWindow::ExportTextClicked() {
-    Launch(ExportText(state()), &MainWindow::TextExportFinished);
+    Launch(ExportText(state(), m_textUtf8->isChecked() ? TextEncoding::Utf8 : TextEncoding::Gbk),
+           &MainWindow::TextExportFinished);
     UpdateButtons();
 }
 

@@ -11,6 +11,7 @@
 #include <array>
 #include <qcoro/qcorotask.h>
 
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QListView;
@@ -91,6 +92,7 @@ class MainWindow : public QWidget {
     LoginBar* m_login = nullptr;
     std::array<QLabel*, 5> m_label5{};
     QLineEdit* m_text2 = nullptr;
+    QCheckBox* m_textUtf8 = nullptr;
     // Command1 to Command7.
     std::array<QPushButton*, 7> m_commands{};
     QPushButton* m_epub = nullptr;

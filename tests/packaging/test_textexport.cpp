@@ -197,6 +197,22 @@ TEST_F(ExportTextTest, NothingDownloadedCountsZero) {
     EXPECT_TRUE(QFileInfo(ExportPath(QStringLiteral("c"))).isDir());
 }
 
+TEST_F(ExportTextTest, Utf8WritesUtf8WithLineFeeds) {
+    AddArticle(QStringLiteral("标题"), QStringLiteral("c"), QStringLiteral("1.html"),
+               "<p>第一</p>二");
+    EXPECT_TRUE(pellomar::test::RunTask(ExportText(m_state, TextEncoding::Utf8)).ok);
+    EXPECT_EQ(ReadAll(ExportPath(QStringLiteral("c/标题.txt"))), u"第一\n二\n"_qs.toUtf8());
+    EXPECT_EQ(ReadAll(ExportPath(QStringLiteral("allc.txt"))),
+              u"----------------   标题.txt   ----------------\n第一\n二\n"_qs.toUtf8());
+}
+
+TEST_F(ExportTextTest, WithoutATaskNothingIsMade) {
+    const Outcome outcome = pellomar::test::RunTask(ExportText(m_state));
+    EXPECT_FALSE(outcome.ok);
+    EXPECT_TRUE(outcome.problem.contains(u"没有任务")) << outcome.problem.toStdString();
+    EXPECT_FALSE(QFileInfo::exists(ExportPath(QString())));
+}
+
 TEST_F(ExportTextTest, ButtonsAreHeldDuringTheExportAndGivenBackAfter) {
     m_state.SetButtons({false, false, true, true, true, false});
     AddArticle(QStringLiteral("t"), QStringLiteral("c"), QStringLiteral("1.html"), "<p>x");
