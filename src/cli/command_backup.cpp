@@ -12,6 +12,7 @@ const Command& DiscoverCommand();
 const Command& DownloadCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
+const Command& MarkdownCommand();
 
 namespace {
 
@@ -22,13 +23,14 @@ QCoro::Task<int> RunBackup(Context& context, QStringList arguments);
 const Command& BackupCommand() {
     static const Command command{
         QStringLiteral("backup"),
-        QStringLiteral("[--chm] [--txt] [--no-pictures] [--per-page N] SERVICE NAME [ADDRESS]"),
+        QStringLiteral(
+            "[--chm] [--txt] [--markdown] [--no-pictures] [--per-page N] SERVICE NAME [ADDRESS]"),
         QStringLiteral("discover, download and pack a blog in one run"),
         QStringLiteral(
             "Runs discover SERVICE NAME [ADDRESS], then download on the task file it saves,\n"
-            "then chm with --chm and txt with --txt. --no-pictures and --pictures go to\n"
-            "discover, --per-page to download. Stops at the first step that fails and exits\n"
-            "with its status."),
+            "then chm with --chm, txt with --txt and markdown with --markdown.\n"
+            "--no-pictures and --pictures go to discover, --per-page to download. Stops at\n"
+            "the first step that fails and exits with its status."),
         &RunBackup,
         true};
     return command;
@@ -40,6 +42,7 @@ QCoro::Task<int> RunBackup(Context& context, QStringList arguments) {
     const Command& command = BackupCommand();
     bool chm = false;
     bool txt = false;
+    bool markdown = false;
     QStringList discoverArguments;
     QStringList downloadOptions;
     QStringList values;
@@ -49,6 +52,8 @@ QCoro::Task<int> RunBackup(Context& context, QStringList arguments) {
             chm = true;
         else if (argument == u"--txt")
             txt = true;
+        else if (argument == u"--markdown")
+            markdown = true;
         else if (argument == u"--no-pictures" || argument == u"--pictures")
             discoverArguments << argument;
         else if (argument == u"--per-page" && i + 1 < arguments.size())
@@ -82,8 +87,12 @@ QCoro::Task<int> RunBackup(Context& context, QStringList arguments) {
         if (const int status = co_await ChmCommand().run(context, taskFileOnly); status != kDone)
             co_return status;
     }
-    if (txt)
-        co_return co_await TxtCommand().run(context, taskFileOnly);
+    if (txt) {
+        if (const int status = co_await TxtCommand().run(context, taskFileOnly); status != kDone)
+            co_return status;
+    }
+    if (markdown)
+        co_return co_await MarkdownCommand().run(context, taskFileOnly);
     co_return kDone;
 }
 

@@ -11,6 +11,7 @@
 #include "download/downloader.h"
 #include "packaging/chmpacker.h"
 #include "packaging/epubexport.h"
+#include "packaging/markdownexport.h"
 #include "packaging/textexport.h"
 
 #include <QDir>
@@ -31,12 +32,14 @@ const QString kDemoTaskName = QStringLiteral("示例博客");
 const Command& DemoCommand() {
     static const Command command{
         QStringLiteral("demo"), QString(),
-        QStringLiteral("back up the bundled sample blog: discover, download, CHM, text and EPUB"),
+        QStringLiteral(
+            "back up the bundled sample blog: discover, download, CHM, text, EPUB and Markdown"),
         u"Serves a sample Sina blog of 40 articles from inside the program (no network is\n"
         u"used) and backs it up into the program folder as the task \"" +
             kDemoTaskName +
             u"\":\nthe article pages with their pictures, the index pages, the CHM, the text\n"
-            u"export and the EPUB. Ends with a summary. Exits with 1 when a step fails.",
+            u"export, the EPUB and the Markdown site. Ends with a summary. Exits with 1 when a "
+            u"step fails.",
         &RunDemo};
     return command;
 }
@@ -128,6 +131,8 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     session.console().EndProgress();
     const Outcome book = co_await ExportEpub(state);
     session.console().EndProgress();
+    const Outcome site = co_await ExportMarkdown(state);
+    session.console().EndProgress();
 
     const TaskPaths paths = state.Paths();
     const QString chm = state.programFolder() + u'/' + state.taskName + u".chm";
@@ -141,8 +146,9 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     out.Out(u"text:       " + paths.TaskFolder() + u"TXT (" + QString::number(texts.articlesSaved) +
             u" files)");
     out.Out(u"epub:       " + (book.ok ? book.path : u"(not made: " + book.problem + u')'));
+    out.Out(u"markdown:   " + (site.ok ? site.path : u"(not made: " + site.problem + u')'));
     out.Out(QStringLiteral("seconds:    %1").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
-    co_return chmMade.ok&& book.ok&& run.ok ? kDone : kNothingDone;
+    co_return chmMade.ok&& book.ok&& site.ok&& run.ok ? kDone : kNothingDone;
 }
 
 } // namespace

@@ -104,17 +104,20 @@ bool IsPhrasingBlock(const QString& name) {
     return kPhrasingBlocks.contains(name);
 }
 
-bool HasBlock(const xmlNode* node) {
-    for (const xmlNode* child = node->children; child; child = child->next) {
+bool HasBlock(const xmlNode* node, QHash<const xmlNode*, bool>* known) {
+    if (known)
+        if (const auto it = known->constFind(node); it != known->cend())
+            return *it;
+    bool found = false;
+    for (const xmlNode* child = node->children; child && !found; child = child->next) {
         if (child->type != XML_ELEMENT_NODE)
             continue;
         const QString name = ElementName(child);
-        if (IsDroppedElement(name))
-            continue;
-        if (IsBlockElement(name) || HasBlock(child))
-            return true;
+        found = !IsDroppedElement(name) && (IsBlockElement(name) || HasBlock(child, known));
     }
-    return false;
+    if (known)
+        known->insert(node, found);
+    return found;
 }
 
 const xmlNode* FindBody(const xmlNode* node) {

@@ -3,6 +3,7 @@
 // what the exports that rewrite pages (EPUB, Markdown) agree on about its elements.
 #pragma once
 
+#include <QHash>
 #include <QString>
 #include <memory>
 
@@ -39,7 +40,8 @@ bool IsPhrasingElement(const QString& name);
 // Blocks whose content is phrasing only: p, h1-h6, pre.
 bool IsPhrasingBlock(const QString& name);
 bool IsBlockElement(const QString& name);
-// Whether a block stands somewhere inside the element, dropped elements aside.
-bool HasBlock(const _xmlNode* node);
+// Whether a block stands somewhere inside the element, dropped elements aside. `known`
+// keeps the answers for deep pages, where asking at every level would take quadratic time.
+bool HasBlock(const _xmlNode* node, QHash<const _xmlNode*, bool>* known = nullptr);
 
 } // namespace pellomar

@@ -8,7 +8,6 @@
 #include "platform/textstream.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QUrl>
 
@@ -34,11 +33,8 @@ QList<SavedArticle> SavedArticles(const ArticleTable& table, const TaskPaths& pa
     return articles;
 }
 
-QString ReadSavedPage(const QString& path) {
-    QFile page(path);
-    if (!page.open(QIODevice::ReadOnly))
-        return {};
-    return DecodeBytes(page.readAll(), QStringLiteral("GB2312"));
+QString ReadSavedPage(const QString& path, bool* ok) {
+    return ReadTextFile(path, QStringLiteral("GB2312"), ok);
 }
 
 QString LocalTarget(const QString& reference, const QString& pageFolder,

@@ -23,8 +23,9 @@ struct SavedArticle {
 // the CHM's contents file lists them; rows whose page is not on disk are left out.
 QList<SavedArticle> SavedArticles(const ArticleTable& table, const TaskPaths& paths);
 
-// The page as the download saved it (code page 936), decoded; empty when it cannot be read.
-QString ReadSavedPage(const QString& path);
+// The page as the download saved it (code page 936), decoded; ok is false when it cannot be
+// read.
+QString ReadSavedPage(const QString& path, bool* ok = nullptr);
 
 // A reference of a page as an absolute path on disk, or empty when it cannot be one inside
 // the task folder (both folders absolute).

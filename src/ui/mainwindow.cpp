@@ -9,6 +9,7 @@
 #include "download/engine.h"
 #include "packaging/chmpacker.h"
 #include "packaging/epubexport.h"
+#include "packaging/markdownexport.h"
 #include "packaging/textexport.h"
 #include "ui/chinese.h"
 #include "ui/loginbar.h"
@@ -115,14 +116,22 @@ void MainWindow::BuildControls() {
         m_commands[i]->setObjectName(ObjectName("Command", i + 1));
         buttons->addWidget(m_commands[i]);
     }
-    // The EPUB needs what the CHM needs, so it follows "生成CHM" outside the six states.
+    // The EPUB and the Markdown site need what the CHM needs, so they follow "生成CHM"
+    // outside the six states.
     auto* epub = new QPushButton(QStringLiteral("生成EPUB"), buttonBar);
     epub->setObjectName(QStringLiteral("epubButton"));
     buttons->insertWidget(3, epub);
-    const auto followChm = [this, epub] { epub->setEnabled(state().Buttons()[AppState::MakeChm]); };
+    auto* markdown = new QPushButton(QStringLiteral("生成Markdown"), buttonBar);
+    markdown->setObjectName(QStringLiteral("markdownButton"));
+    buttons->insertWidget(4, markdown);
+    const auto followChm = [this, epub, markdown] {
+        epub->setEnabled(state().Buttons()[AppState::MakeChm]);
+        markdown->setEnabled(state().Buttons()[AppState::MakeChm]);
+    };
     connect(&state(), &AppState::buttonsChanged, epub, followChm);
     followChm();
     connect(epub, &QPushButton::clicked, this, [this] { Launch(ExportEpub(state())); });
+    connect(markdown, &QPushButton::clicked, this, [this] { Launch(ExportMarkdown(state())); });
     buttons->addSpacing(12);
     for (int slot = 0; slot < int(m_label5.size()); ++slot) {
         m_label5[slot] = new QLabel(state().Indicator(slot), buttonBar);
