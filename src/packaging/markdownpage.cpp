@@ -15,6 +15,8 @@ namespace {
 // dropped).
 constexpr QChar kBreak = QChar(0x01);
 
+constexpr int kMaxNesting = 12;
+
 // Phrasing that Markdown cannot say: kept as a bare HTML tag around Markdown.
 const QSet<QString> kHtmlPhrasing = {
     QStringLiteral("u"),    QStringLiteral("s"),    QStringLiteral("del"),   QStringLiteral("ins"),
@@ -154,12 +156,18 @@ class MarkdownWriter {
             text = text.replace(kBreak, u' ').trimmed();
             return text.isEmpty() ? text : QString(name.back().digitValue(), u'#') + u' ' + text;
         }
-        if (name == u"ul" || name == u"ol")
-            return List(node, name == u"ol");
-        if (name == u"blockquote") {
-            const QString inner = Blocks(node);
-            return inner.isEmpty() ? inner
-                                   : Indented(inner, QStringLiteral("> "), QStringLiteral("> "));
+        // Every level repeats its prefix on each line below it: past a few levels the text
+        // goes on without them rather than growing with the square of the depth.
+        const bool nests = name == u"ul" || name == u"ol" || name == u"blockquote";
+        if (nests && m_nesting >= kMaxNesting)
+            return Blocks(node);
+        if (nests) {
+            ++m_nesting;
+            QString block = name == u"blockquote" ? Blocks(node) : List(node, name == u"ol");
+            if (name == u"blockquote" && !block.isEmpty())
+                block = Indented(block, QStringLiteral("> "), QStringLiteral("> "));
+            --m_nesting;
+            return block;
         }
         if (name == u"pre")
             return Preformatted(node);
@@ -172,9 +180,9 @@ class MarkdownWriter {
 
     QString List(const xmlNode* node, bool ordered) {
         // Two lists in a row with the same marker would read as one.
-        ++m_lists;
+        const int number = m_lists++;
         const QString marker =
-            ordered ? QString(m_lists % 2 ? u'.' : u')') : QString(m_lists % 2 ? u'-' : u'*');
+            ordered ? QString(number % 2 ? u')' : u'.') : QString(number % 2 ? u'*' : u'-');
         QStringList items;
         Run stray;
         const auto addItem = [&](const QString& content) {
@@ -197,6 +205,7 @@ class MarkdownWriter {
             }
         }
         addStray();
+        m_lists = number + 1;
         const bool loose = std::any_of(items.cbegin(), items.cend(), [](const QString& item) {
             return item.contains(QStringLiteral("\n\n"));
         });
@@ -370,6 +379,7 @@ class MarkdownWriter {
     const PageReferences& m_references;
     QHash<const xmlNode*, bool> m_holdsBlock;
     int m_lists = 0;
+    int m_nesting = 0;
 };
 
 } // namespace
