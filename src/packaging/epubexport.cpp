@@ -28,10 +28,8 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
     // Absolute, as the pages' folders it is compared with.
     const QString taskFolder = QFileInfo(paths.TaskFolder()).absoluteFilePath();
     const QString epubName = state.taskName + u".epub";
-    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(epubName))
-        co_return fail(u"任务名不能用作文件名：" + state.taskName);
-    if (!QFileInfo(taskFolder).isDir())
-        co_return fail(u"任务文件夹不存在：" + taskFolder);
+    if (const QString problem = ExportProblem(paths, epubName); !problem.isEmpty())
+        co_return fail(problem);
 
     EpubBook book(state.taskName, state.blogAddress, state.table(), paths);
     const int total = int(book.Chapters().size());

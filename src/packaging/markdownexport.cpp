@@ -128,10 +128,8 @@ QCoro::Task<Outcome> ExportMarkdown(AppState& state) {
     const TaskPaths paths = state.Paths();
     const QString taskFolder = QFileInfo(paths.TaskFolder()).absoluteFilePath();
     const QString siteName = state.taskName + u"MD";
-    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(siteName + u".part"))
-        co_return fail(u"任务名不能用作文件名：" + state.taskName);
-    if (!QFileInfo(taskFolder).isDir())
-        co_return fail(u"任务文件夹不存在：" + taskFolder);
+    if (const QString problem = ExportProblem(paths, siteName + u".part"); !problem.isEmpty())
+        co_return fail(problem);
     const QList<SavedArticle> articles = SavedArticles(state.table(), paths);
     const int total = int(articles.size());
     if (total == 0)

@@ -33,6 +33,14 @@ QList<SavedArticle> SavedArticles(const ArticleTable& table, const TaskPaths& pa
     return articles;
 }
 
+QString ExportProblem(const TaskPaths& paths, const QString& outputName) {
+    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(outputName))
+        return u"任务名不能用作文件名：" + paths.taskName;
+    if (!QFileInfo(paths.TaskFolder()).isDir())
+        return u"任务文件夹不存在：" + QFileInfo(paths.TaskFolder()).absoluteFilePath();
+    return {};
+}
+
 QString ReadSavedPage(const QString& path, bool* ok) {
     return ReadTextFile(path, QStringLiteral("GB2312"), ok);
 }

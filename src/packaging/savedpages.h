@@ -23,6 +23,10 @@ struct SavedArticle {
 // the CHM's contents file lists them; rows whose page is not on disk are left out.
 QList<SavedArticle> SavedArticles(const ArticleTable& table, const TaskPaths& paths);
 
+// Why a task cannot be exported as `outputName` in the program folder (a task name that
+// cannot be a file name, no task folder); empty when it can.
+QString ExportProblem(const TaskPaths& paths, const QString& outputName);
+
 // The page as the download saved it (code page 936), decoded; ok is false when it cannot be
 // read.
 QString ReadSavedPage(const QString& path, bool* ok = nullptr);
