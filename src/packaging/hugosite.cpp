@@ -117,8 +117,8 @@ QList<SiteFile> HugoSiteFiles(const QString& title) {
 
 QString IsoDate(const QString& tableDate) {
     static const QRegularExpression pattern(
-        QStringLiteral("(\\d{4})\\D{1,2}(\\d{1,2})\\D{1,2}(\\d{1,2})\\D*?(?:(\\d{1,2})[:：](\\d{1,"
-                       "2})(?:[:：](\\d{1,2}))?)?"));
+        QStringLiteral("(\\d{4})\\D{1,2}(\\d{1,2})\\D{1,2}(\\d{1,2})"
+                       "(?:\\D+(\\d{1,2})[:：](\\d{1,2})(?:[:：](\\d{1,2}))?)?"));
     const auto match = pattern.match(tableDate);
     if (!match.hasMatch())
         return {};
@@ -136,12 +136,20 @@ QString YamlString(const QString& text) {
     return QuotedString(text);
 }
 
+QString SiteCategory(const QString& category) {
+    QString name = category.trimmed();
+    name.replace(u'/', u'／').replace(u'\\', u'＼');
+    for (qsizetype i = 0; i < name.size() && name[i] == u'.'; ++i)
+        name[i] = u'．';
+    return name;
+}
+
 QString FrontMatter(const ArticleFrontMatter& article) {
     QString out = u"---\ntitle: " + YamlString(article.title) + u'\n';
     if (const QString date = IsoDate(article.date); !date.isEmpty())
         out += u"date: " + date + u'\n';
-    if (!article.category.isEmpty())
-        out += u"categories:\n  - " + YamlString(article.category) + u'\n';
+    if (const QString category = SiteCategory(article.category); !category.isEmpty())
+        out += u"categories:\n  - " + YamlString(category) + u'\n';
     if (!article.source.isEmpty())
         out += u"source: " + YamlString(article.source) + u'\n';
     return out + QStringLiteral("---\n");

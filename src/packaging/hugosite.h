@@ -26,11 +26,15 @@ struct ArticleFrontMatter {
 };
 
 // "---" lines around title, date (ISO 8601 at +08:00; left out when the table's date is
-// unreadable), categories (none for the unnamed category) and source.
+// unreadable), categories (its SiteCategory; none for the unnamed category) and source.
 QString FrontMatter(const ArticleFrontMatter& article);
 
 // The table's date as ISO 8601 in China's time; empty when it holds no date.
 QString IsoDate(const QString& tableDate);
+
+// The category as Hugo's term: a "/" would make folders of it and leading dots lead out of
+// them (".." stops the build), so both become their full-width forms.
+QString SiteCategory(const QString& category);
 
 // A YAML double-quoted scalar, safe whatever the text holds.
 QString YamlString(const QString& text);

@@ -5,6 +5,7 @@
 #include "core/filenames.h"
 #include "downloadedtask.h"
 #include "packaging/epubbook.h"
+#include "packaging/hugosite.h"
 #include "packaging/markdownexport.h"
 #include "packaging/markdownpage.h"
 #include "packaging/savedpages.h"
@@ -128,6 +129,24 @@ TEST(MarkdownBody, WritesEachConstructAndKeepsTextAsItStands) {
     };
     for (const auto& [html, markdown] : cases)
         EXPECT_EQ(MarkdownBody(html, FixedReferences()), markdown) << html.toStdString();
+}
+
+TEST(HugoSite, FrontMatterQuotesAnyTitleAndKeepsCategoriesOutOfHugosPaths) {
+    EXPECT_EQ(FrontMatter({QStringLiteral("- a: \"b\" #c\\"), QStringLiteral("2011-8-21 6:06"),
+                           QStringLiteral("../旅行/游记"), QStringLiteral("http://x/")})
+                  .toStdString(),
+              QStringLiteral("---\ntitle: \"- a: \\\"b\\\" #c\\\\\"\n"
+                             "date: 2011-08-21T06:06:00+08:00\n"
+                             "categories:\n  - \"．．／旅行／游记\"\n"
+                             "source: \"http://x/\"\n---\n")
+                  .toStdString());
+    const QList<std::pair<QString, QString>> dates = {
+        {QStringLiteral("2011-08-21"), QStringLiteral("2011-08-21T00:00:00+08:00")},
+        {QStringLiteral("2009年3月5日 18:30:07"), QStringLiteral("2009-03-05T18:30:07+08:00")},
+        {QStringLiteral("2011-02-30"), QString()},
+        {QStringLiteral("未知"), QString()}};
+    for (const auto& [table, iso] : dates)
+        EXPECT_EQ(IsoDate(table).toStdString(), iso.toStdString()) << table.toStdString();
 }
 
 namespace {
