@@ -40,6 +40,8 @@ category = "categories"
 unsafe = true
 
 [markup.goldmark.extensions]
+definitionList = false
+footnote = false
 linkify = false
 typographer = false
 )";

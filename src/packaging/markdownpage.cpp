@@ -58,16 +58,17 @@ QString HtmlText(const QString& text) {
 }
 
 bool HasTemplateBraces(const QString& text) {
-    return text.contains(QStringLiteral("{{")) || text.contains(QStringLiteral("{%"));
+    return text.contains(QStringLiteral("{{")) || text.contains(QStringLiteral("{%")) ||
+           text.contains(QStringLiteral("{#"));
 }
 
-// A line of a paragraph that would start a block (list, quote, heading underline) or an
-// ordered list item does not.
+// A line of a paragraph that would start a block (list, quote, heading underline, Hugo's
+// definition) or an ordered list item does not.
 QString LineStartEscaped(const QString& line) {
     static const QRegularExpression ordinal(QStringLiteral("^\\d{1,9}(?=[.)])"));
     if (line.isEmpty())
         return line;
-    if (QStringLiteral("-+=>").contains(line.front()))
+    if (QStringLiteral("-+=>:").contains(line.front()))
         return u'\\' + line;
     if (const auto match = ordinal.match(line); match.hasMatch())
         return match.captured() + u'\\' + line.mid(match.capturedEnd());
@@ -371,7 +372,9 @@ class MarkdownWriter {
         if (QString title = CollapsedSpace(AttributeOf(node, "title")).trimmed(); !title.isEmpty())
             out +=
                 QStringLiteral(" \"") +
-                title.replace(u'\\', QStringLiteral("\\\\")).replace(u'"', QStringLiteral("\\\"")) +
+                title.replace(u'\\', QStringLiteral("\\\\"))
+                       .replace(u'"', QStringLiteral("\\\""))
+                       .replace(u'{', QStringLiteral("\\{")) +
                 u'"';
         out += u')';
     }
