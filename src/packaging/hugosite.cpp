@@ -97,7 +97,7 @@ const char kList[] = R"({{ define "main" }}
 const char kSingle[] = R"({{ define "main" }}
 <article>
 <h1>{{ .Title }}</h1>
-<p class="meta">{{ if not .Date.IsZero }}<span>{{ .Date.Format "2006-01-02 15:04" }}</span> {{ end }}{{ range .GetTerms "categories" }}<a href="{{ .RelPermalink }}index.html">{{ .LinkTitle }}</a>{{ end }}{{ with .Params.source }}<a href="{{ . }}">原文</a>{{ end }}</p>
+<p class="meta">{{ if not .Date.IsZero }}<span>{{ .Date.Format "2006-01-02" }}{{ if or .Date.Hour .Date.Minute }} {{ .Date.Format "15:04" }}{{ end }}</span> {{ end }}{{ range .GetTerms "categories" }}<a href="{{ .RelPermalink }}index.html">{{ .LinkTitle }}</a>{{ end }}{{ with .Params.source }}<a href="{{ . }}">原文</a>{{ end }}</p>
 {{ .Content }}
 </article>
 {{ end }}

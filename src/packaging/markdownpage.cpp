@@ -370,12 +370,11 @@ class MarkdownWriter {
                EscapedText(CollapsedSpace(AttributeOf(node, "alt")).trimmed()) +
                QStringLiteral("](") + Destination(target);
         if (QString title = CollapsedSpace(AttributeOf(node, "title")).trimmed(); !title.isEmpty())
-            out +=
-                QStringLiteral(" \"") +
-                title.replace(u'\\', QStringLiteral("\\\\"))
+            out += QStringLiteral(" \"") +
+                   title.replace(u'\\', QStringLiteral("\\\\"))
                        .replace(u'"', QStringLiteral("\\\""))
                        .replace(u'{', QStringLiteral("\\{")) +
-                u'"';
+                   u'"';
         out += u')';
     }
 
