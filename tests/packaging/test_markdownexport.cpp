@@ -126,6 +126,8 @@ TEST(MarkdownBody, WritesEachConstructAndKeepsTextAsItStands) {
          QStringLiteral("<table><tr><td>格</td><td></td></tr></table>\n")},
         {QStringLiteral("<p><b>粗<i>斜<font color=red>红"),
          QStringLiteral("<strong>粗*斜红*</strong>\n")},
+        // libxml2 stops at 256 levels unless told otherwise.
+        {QStringLiteral("<div>").repeated(300) + u"深", QStringLiteral("深\n")},
     };
     for (const auto& [html, markdown] : cases)
         EXPECT_EQ(MarkdownBody(html, FixedReferences()), markdown) << html.toStdString();
