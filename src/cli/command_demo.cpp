@@ -32,8 +32,7 @@ const QString kDemoTaskName = QStringLiteral("示例博客");
 const Command& DemoCommand() {
     static const Command command{
         QStringLiteral("demo"), QString(),
-        QStringLiteral(
-            "back up the bundled sample blog: discover, download, CHM, text, EPUB and Markdown"),
+        QStringLiteral("back up the bundled sample blog: download, CHM, text, EPUB and Markdown"),
         u"Serves a sample Sina blog of 40 articles from inside the program (no network is\n"
         u"used) and backs it up into the program folder as the task \"" +
             kDemoTaskName +
