@@ -11,6 +11,7 @@ packages=(
   libxml2-dev libzip-dev
   libgtest-dev
   fp-utils libchm-bin python3-chm epubcheck default-jre-headless
+  hugo cmark libcmark-dev
   xvfb xauth fonts-noto-cjk qt6-translations-l10n
   xdotool imagemagick x11-utils   # scripts/screenshot.sh
 )

@@ -15,6 +15,7 @@ const Command& DownloadCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
 const Command& EpubCommand();
+const Command& MarkdownCommand();
 
 namespace {
 
@@ -31,6 +32,7 @@ const QList<Export>& Exports() {
         {QStringLiteral("--chm"), &ChmCommand},
         {QStringLiteral("--txt"), &TxtCommand},
         {QStringLiteral("--epub"), &EpubCommand},
+        {QStringLiteral("--markdown"), &MarkdownCommand},
     };
     return exports;
 }

@@ -11,6 +11,7 @@
 #include "download/downloader.h"
 #include "packaging/chmpacker.h"
 #include "packaging/epubexport.h"
+#include "packaging/markdownexport.h"
 #include "packaging/textexport.h"
 
 #include <QDir>
@@ -49,14 +50,14 @@ sample::SampleBlog DemoBlog() {
 const Command& DemoCommand() {
     static const Command command{
         QStringLiteral("demo"), QString(),
-        QStringLiteral("备份内置的示例博客：查找、下载、CHM、文本和EPUB"),
+        QStringLiteral("备份内置的示例博客：查找、下载、CHM、文本、EPUB和Markdown"),
         [] {
             // The favourites are backed up as a category of their own.
             const sample::SampleBlog blog = DemoBlog();
             const qsizetype articles = blog.articles.size() + blog.favourites.size();
             return QStringLiteral(
                        "在程序内部提供一个有%1篇文章的新浪示例博客（不用网络），把它备份到\n"
-                       "程序目录，任务名“%2”：文章网页和图片、索引页、CHM、文本和EPUB。\n"
+                       "程序目录，任务名“%2”：文章网页和图片、索引页、CHM、文本、EPUB和Markdown站点。\n"
                        "最后列出做成的文件。有步骤失败时退出状态为1。")
                 .arg(articles)
                 .arg(kDemoTaskName);
@@ -152,6 +153,8 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
     session.EndProgress();
     const Outcome book = co_await ExportEpub(state);
     session.EndProgress();
+    const Outcome site = co_await ExportMarkdown(state);
+    session.EndProgress();
 
     // Only what is on disk is listed: a step that failed says so instead.
     const TaskPaths paths = state.Paths();
@@ -168,8 +171,9 @@ QCoro::Task<int> RunDemo(Context& context, QStringList arguments) {
                             ? QStringLiteral("%1（%2个文本文件）").arg(textFolder).arg(textFiles)
                             : Made(QString(), texts.problem)));
     out.Out(u"EPUB：" + Made(book.ok ? book.path : QString(), book.problem));
+    out.Out(u"Markdown：" + Made(site.ok ? site.path : QString(), site.problem));
     out.Out(QStringLiteral("用时：%1秒").arg(clock.elapsed() / 1000.0, 0, 'f', 1));
-    co_return chmMade.ok&& texts.ok&& book.ok&& run.ok ? kDone : kNothingDone;
+    co_return chmMade.ok&& texts.ok&& book.ok&& site.ok&& run.ok ? kDone : kNothingDone;
 }
 
 } // namespace

@@ -14,12 +14,13 @@ const Command& DemoCommand();
 const Command& ChmCommand();
 const Command& TxtCommand();
 const Command& EpubCommand();
+const Command& MarkdownCommand();
 const Command& BackupCommand();
 
 const QList<const Command*>& Commands() {
     static const QList<const Command*> commands = {
-        &DiscoverCommand(), &DownloadCommand(), &DemoCommand(),   &ChmCommand(),
-        &TxtCommand(),      &EpubCommand(),     &BackupCommand(),
+        &DiscoverCommand(), &DownloadCommand(), &DemoCommand(),     &ChmCommand(),
+        &TxtCommand(),      &EpubCommand(),     &MarkdownCommand(), &BackupCommand(),
     };
     return commands;
 }

@@ -4,7 +4,7 @@
 #include "core/articletable.h"
 #include "core/filenames.h"
 #include "packaging/bmppicture.h"
-#include "packaging/chmproject.h"
+#include "packaging/savedpages.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -77,6 +77,23 @@ QString PictureMediaType(const QByteArray& head) {
     return {};
 }
 
+QString ShownPictureType(const QString& path, QByteArray* asPng) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray head = file.peek(16);
+    if (const QString type = PictureMediaType(head); !type.isEmpty())
+        return type;
+    if (!head.startsWith("BM"))
+        return {};
+    *asPng = BmpAsPng(file.readAll());
+    return asPng->isEmpty() ? QString() : QStringLiteral("image/png");
+}
+
+QString PictureExtension(const QString& mediaType) {
+    return mediaType.section(u'/', 1).replace(QStringLiteral("jpeg"), QStringLiteral("jpg"));
+}
+
 EpubBook::EpubBook(const QString& title, const QString& blogAddress, const ArticleTable& table,
                    const TaskPaths& paths)
     : m_title(title) {
@@ -85,27 +102,14 @@ EpubBook::EpubBook(const QString& title, const QString& blogAddress, const Artic
         QUuid::createUuidV5(QUuid(QStringLiteral("{6ba7b811-9dad-11d1-80b4-00c04fd430c8}")),
                             blogAddress + u'\n' + title)
             .toString(QUuid::WithoutBraces);
-    const CategoryList& categories = table.Categories();
-    const QList<QList<int>> rows = ContentsRows(table);
-    for (int slot = 0; slot < categories.Size(); ++slot) {
-        EpubSection section{categories.names[slot], {}};
-        for (const int row : rows[slot]) {
-            const QString page =
-                paths.ArticleFile(section.name, table.Cell(row, ArticleTable::Link));
-            if (page.isEmpty() || !QFileInfo(page).isFile())
-                continue;
-            QString chapterTitle = table.Cell(row, ArticleTable::Title).trimmed();
-            if (chapterTitle.isEmpty())
-                chapterTitle = table.Cell(row, ArticleTable::Link);
-            const QString href =
-                QStringLiteral("c%1.xhtml").arg(m_chapters.size() + 1, 4, 10, QChar(u'0'));
-            section.chapters << int(m_chapters.size());
-            m_chapters << EpubChapter{chapterTitle, table.Cell(row, ArticleTable::Date), page,
-                                      href};
-            m_chapterOfPage.insert(QFileInfo(page).absoluteFilePath(), href);
-        }
-        if (!section.chapters.isEmpty())
-            m_sections << section;
+    for (const SavedArticle& article : SavedArticles(table, paths)) {
+        if (m_sections.isEmpty() || m_sections.back().name != article.category)
+            m_sections << EpubSection{article.category, {}};
+        const QString href =
+            QStringLiteral("c%1.xhtml").arg(m_chapters.size() + 1, 4, 10, QChar(u'0'));
+        m_sections.back().chapters << int(m_chapters.size());
+        m_chapters << EpubChapter{article.title, article.date, article.pagePath, href};
+        m_chapterOfPage.insert(QFileInfo(article.pagePath).absoluteFilePath(), href);
     }
 }
 
@@ -118,26 +122,12 @@ QString EpubBook::AddPicture(const QString& path) {
     if (const auto known = m_pictureOfPath.constFind(key); known != m_pictureOfPath.cend())
         return *known;
     QString href;
-    QFile file(key);
-    if (QFileInfo(key).isFile() && file.open(QIODevice::ReadOnly)) {
-        const QByteArray head = file.peek(16);
-        QString type = PictureMediaType(head);
-        QByteArray asPng;
-        if (type.isEmpty() && head.startsWith("BM")) {
-            asPng = BmpAsPng(file.readAll());
-            if (!asPng.isEmpty())
-                type = QStringLiteral("image/png");
-        }
-        if (!type.isEmpty()) {
-            static const QHash<QString, QString> extensions = {
-                {QStringLiteral("image/png"), QStringLiteral("png")},
-                {QStringLiteral("image/jpeg"), QStringLiteral("jpg")},
-                {QStringLiteral("image/gif"), QStringLiteral("gif")}};
-            href = QStringLiteral("images/p%1.%2")
-                       .arg(m_pictures.size() + 1, 4, 10, QChar(u'0'))
-                       .arg(extensions.value(type));
-            m_pictures << EpubPicture{href, type, key, asPng};
-        }
+    QByteArray asPng;
+    if (const QString type = ShownPictureType(key, &asPng); !type.isEmpty()) {
+        href = QStringLiteral("images/p%1.%2")
+                   .arg(m_pictures.size() + 1, 4, 10, QChar(u'0'))
+                   .arg(PictureExtension(type));
+        m_pictures << EpubPicture{href, type, key, asPng};
     }
     m_pictureOfPath.insert(key, href);
     return href;

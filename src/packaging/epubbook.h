@@ -72,6 +72,11 @@ class EpubBook {
 
 // "image/png", "image/jpeg", "image/gif" by the file's first bytes; empty for anything else.
 QString PictureMediaType(const QByteArray& head);
+// The type a picture on disk is shown as: PNG, JPEG or GIF as it is, a bitmap converted to
+// PNG into `asPng`; empty for anything else, a missing file too.
+QString ShownPictureType(const QString& path, QByteArray* asPng);
+// "png", "jpg" or "gif" for those media types.
+QString PictureExtension(const QString& mediaType);
 
 inline const QByteArray kEpubMimetype = QByteArrayLiteral("application/epub+zip");
 QByteArray EpubContainerXml();

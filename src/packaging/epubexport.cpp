@@ -5,35 +5,17 @@
 #include "core/filenames.h"
 #include "packaging/epubbook.h"
 #include "packaging/epubcontainer.h"
+#include "packaging/savedpages.h"
 #include "packaging/xhtmlpage.h"
 #include "platform/eventloop.h"
-#include "platform/textstream.h"
 
-#include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QUrl>
 
 namespace pellomar {
 
 namespace {
 
 const QString kFolder = QStringLiteral("EPUB/");
-
-// A reference of a page as a path on disk, or empty when it cannot be one inside the task
-// folder.
-QString LocalTarget(const QString& reference, const QString& pageFolder,
-                    const QString& taskFolder) {
-    if (IsRemoteReference(reference))
-        return {};
-    QString path = reference;
-    path.replace(u'\\', u'/');
-    path = QUrl::fromPercentEncoding(path.section(u'#', 0, 0).section(u'?', 0, 0).toUtf8());
-    if (path.isEmpty() || path.startsWith(u'/'))
-        return {};
-    const QString target = QDir::cleanPath(pageFolder + u'/' + path);
-    return target.startsWith(taskFolder + u'/') ? target : QString();
-}
 
 } // namespace
 
@@ -46,10 +28,8 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
     // Absolute, as the pages' folders it is compared with.
     const QString taskFolder = QFileInfo(paths.TaskFolder()).absoluteFilePath();
     const QString epubName = state.taskName + u".epub";
-    if (paths.TaskFolder().isEmpty() || !IsSafePathComponent(epubName))
-        co_return fail(u"任务名不能用作文件名：" + state.taskName);
-    if (!QFileInfo(taskFolder).isDir())
-        co_return fail(u"任务文件夹不存在：" + taskFolder);
+    if (const QString problem = ExportProblem(paths, epubName); !problem.isEmpty())
+        co_return fail(problem);
 
     EpubBook book(state.taskName, state.blogAddress, state.table(), paths);
     const int total = int(book.Chapters().size());
@@ -84,10 +64,7 @@ QCoro::Task<Outcome> ExportEpub(AppState& state) {
             const QString path = LocalTarget(href, pageFolder, taskFolder);
             return path.isEmpty() ? QString() : book.ChapterOf(path);
         };
-        QFile page(chapter.pagePath);
-        const QString html = page.open(QIODevice::ReadOnly)
-                                 ? DecodeBytes(page.readAll(), QStringLiteral("GB2312"))
-                                 : QString();
+        const QString html = ReadSavedPage(chapter.pagePath);
         container.Add(kFolder + chapter.href,
                       book.ChapterDocument(chapter, [&](QXmlStreamWriter& out) {
                           WriteXhtmlBody(out, html, references);

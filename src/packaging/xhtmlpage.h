@@ -4,12 +4,12 @@
 // an EPUB's XHTML come out, their nesting mended where HTML allows what XHTML does not.
 #pragma once
 
+#include "packaging/htmlnodes.h"
+
 #include <QString>
 #include <functional>
-#include <memory>
 
 class QXmlStreamWriter;
-struct _xmlDoc;
 
 namespace pellomar {
 
@@ -25,14 +25,9 @@ struct PageReferences {
 // callbacks do not place are dropped.
 void WriteXhtmlBody(QXmlStreamWriter& out, const QString& html, const PageReferences& references);
 
-using HtmlDocument = std::unique_ptr<_xmlDoc, void (*)(_xmlDoc*)>;
-
-// A page already decoded, read leniently by libxml2's HTML parser (no network, no second
-// decoding by a charset its meta tags name); null when libxml2 gives up.
-HtmlDocument ParseHtml(const QString& html);
-
-// A reference that leaves the disk: one with a scheme (http:, file:, data:, ...) or starting
-// with "//".
-bool IsRemoteReference(const QString& reference);
+// Writes one element of a parsed page, with what it holds, as `WriteXhtmlBody` would: for
+// what another format cannot say and keeps as HTML.
+void WriteXhtmlElement(QXmlStreamWriter& out, const _xmlNode* element,
+                       const PageReferences& references);
 
 } // namespace pellomar

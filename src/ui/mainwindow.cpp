@@ -9,6 +9,7 @@
 #include "download/engine.h"
 #include "packaging/chmpacker.h"
 #include "packaging/epubexport.h"
+#include "packaging/markdownexport.h"
 #include "packaging/textexport.h"
 #include "ui/chinese.h"
 #include "ui/loginbar.h"
@@ -129,13 +130,19 @@ void MainWindow::BuildControls() {
     connect(m_textUtf8, &QCheckBox::toggled, this,
             [](bool on) { QSettings().setValue(kTextUtf8Setting, on); });
     buttons->addWidget(m_textUtf8);
-    // The EPUB needs what the CHM needs, so it follows "生成CHM" outside the six states.
+    // The EPUB and the Markdown site need what the CHM needs, so they follow "生成CHM"
+    // outside the six states.
     m_epub = new QPushButton(QStringLiteral("生成EPUB"), buttonBar);
     m_epub->setObjectName(QStringLiteral("epubButton"));
     buttons->insertWidget(3, m_epub);
+    m_markdown = new QPushButton(QStringLiteral("生成Markdown"), buttonBar);
+    m_markdown->setObjectName(QStringLiteral("markdownButton"));
+    buttons->insertWidget(4, m_markdown);
     connect(&state(), &AppState::buttonsChanged, this, &MainWindow::UpdateBookButtons);
     UpdateBookButtons();
     connect(m_epub, &QPushButton::clicked, this, [this] { Launch(ExportEpub(state())); });
+    connect(m_markdown, &QPushButton::clicked, this,
+            [this] { Launch(ExportMarkdown(state())); });
     buttons->addSpacing(12);
     for (int slot = 0; slot < int(m_label5.size()); ++slot) {
         m_label5[slot] = new QLabel(state().Indicator(slot), buttonBar);
@@ -262,7 +269,9 @@ void MainWindow::UpdateBookButtons() {
     const ButtonStates& on = state().Buttons();
     if (on != buttons::kBusy && on != buttons::kChmBuilt)
         m_chmBuilt = false;
-    m_epub->setEnabled(on[AppState::MakeChm] || (m_chmBuilt && on == buttons::kChmBuilt));
+    const bool book = on[AppState::MakeChm] || (m_chmBuilt && on == buttons::kChmBuilt);
+    m_epub->setEnabled(book);
+    m_markdown->setEnabled(book);
 }
 
 void MainWindow::ChmFinished() {

@@ -96,6 +96,7 @@ class MainWindow : public QWidget {
     // Command1 to Command7.
     std::array<QPushButton*, 7> m_commands{};
     QPushButton* m_epub = nullptr;
+    QPushButton* m_markdown = nullptr;
     // The last 生成CHM succeeded and no other task has come since.
     bool m_chmBuilt = false;
     // Wheel turns short of a notch, in eighths of a degree.

@@ -2,6 +2,7 @@
 // The demo as a newcomer runs it: the program itself, into an empty folder, with no way out
 // to the network. Its summary must tell the truth about the files it left.
 #include "support/epubcheck.h"
+#include "support/hugocheck.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -114,6 +115,14 @@ TEST(CliDemo, SummaryMatchesTheFilesOnDiskWithoutTheNetwork) {
     EXPECT_EQ(epub, dir.filePath(kTask + u".epub"));
     if (!pellomar::test::EpubCheckCommand().isEmpty()) {
         EXPECT_EQ(pellomar::test::EpubCheckProblems(epub), QString());
+    }
+    // The Markdown site builds with hugo as it stands.
+    const QString site = summary.value(QStringLiteral("Markdown"));
+    EXPECT_EQ(site, dir.filePath(kTask + u"MD"));
+    EXPECT_EQ(CountFiles(site, QRegularExpression(QStringLiteral("^index\\.md$"))), articles);
+    if (!pellomar::test::HugoProgram().isEmpty()) {
+        EXPECT_EQ(pellomar::test::HugoBuildProblems(site, dir.filePath(QStringLiteral("public"))),
+                  QString());
     }
     bool secondsOk = false;
     EXPECT_GT(summary.value(QStringLiteral("用时")).chopped(1).toDouble(&secondsOk), 0.0);

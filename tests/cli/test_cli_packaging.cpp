@@ -55,9 +55,10 @@ class CliPackagingTest : public ::testing::Test {
 };
 
 TEST_F(CliPackagingTest, BackupDiscoversDownloadsAndPacks) {
-    QStringList arguments = {QStringLiteral("backup"), QStringLiteral("--epub"),
-                             QStringLiteral("--txt"),  QStringLiteral("sina"),
-                             QStringLiteral("小园"),   sample::FirstPageAddress(blog)};
+    QStringList arguments = {QStringLiteral("backup"),     QStringLiteral("--epub"),
+                             QStringLiteral("--txt"),      QStringLiteral("--markdown"),
+                             QStringLiteral("sina"),       QStringLiteral("小园"),
+                             sample::FirstPageAddress(blog)};
     if (HaveChmcmd())
         arguments.insert(1, QStringLiteral("--chm"));
     ASSERT_EQ(Run(arguments), cli::kDone) << Err().toStdString();
@@ -65,7 +66,8 @@ TEST_F(CliPackagingTest, BackupDiscoversDownloadsAndPacks) {
     QStringList expected = {Path(QStringLiteral("小园.ini")), Path(QStringLiteral("小园"))};
     if (HaveChmcmd())
         expected << Path(QStringLiteral("小园.chm"));
-    expected << Path(QStringLiteral("小园TXT")) << Path(QStringLiteral("小园.epub"));
+    expected << Path(QStringLiteral("小园TXT")) << Path(QStringLiteral("小园.epub"))
+             << Path(QStringLiteral("小园MD"));
     EXPECT_EQ(Out(), expected.join(u'\n') + u'\n');
     EXPECT_TRUE(QFileInfo(Path(QStringLiteral("小园/index.html"))).isFile());
     if (HaveChmcmd()) {
@@ -84,8 +86,8 @@ TEST_F(CliPackagingTest, PackingRefusesATaskThatIsNotDownloaded) {
               cli::kDone)
         << Err().toStdString();
     const QString taskFile = Path(QStringLiteral("n.ini"));
-    for (const QString& command :
-         {QStringLiteral("chm"), QStringLiteral("txt"), QStringLiteral("epub")}) {
+    for (const QString& command : {QStringLiteral("chm"), QStringLiteral("txt"),
+                                   QStringLiteral("epub"), QStringLiteral("markdown")}) {
         EXPECT_EQ(Run({command, taskFile}), cli::kNothingDone) << command.toStdString();
         EXPECT_TRUE(Err().contains(u"还没有下载")) << Err().toStdString();
         EXPECT_TRUE(Out().isEmpty());
@@ -99,6 +101,8 @@ TEST_F(CliPackagingTest, PackingRefusesATaskThatIsNotDownloaded) {
     EXPECT_EQ(Out(), Path(QStringLiteral("nTXT")) + u'\n');
     EXPECT_EQ(Run({QStringLiteral("epub"), taskFile}), cli::kDone) << Err().toStdString();
     EXPECT_EQ(Out(), Path(QStringLiteral("n.epub")) + u'\n');
+    EXPECT_EQ(Run({QStringLiteral("markdown"), taskFile}), cli::kDone) << Err().toStdString();
+    EXPECT_EQ(Out(), Path(QStringLiteral("nMD")) + u'\n');
     if (!HaveChmcmd())
         GTEST_SKIP() << "chm needs chmcmd (fp-utils)";
     EXPECT_EQ(Run({QStringLiteral("chm"), taskFile}), cli::kDone) << Err().toStdString();
