@@ -57,7 +57,8 @@ const Command& DemoCommand() {
             const qsizetype articles = blog.articles.size() + blog.favourites.size();
             return QStringLiteral(
                        "在程序内部提供一个有%1篇文章的新浪示例博客（不用网络），把它备份到\n"
-                       "程序目录，任务名“%2”：文章网页和图片、索引页、CHM、文本、EPUB和Markdown站点。\n"
+                       "程序目录，任务名“%"
+                       "2”：文章网页和图片、索引页、CHM、文本、EPUB和Markdown站点。\n"
                        "最后列出做成的文件。有步骤失败时退出状态为1。")
                 .arg(articles)
                 .arg(kDemoTaskName);

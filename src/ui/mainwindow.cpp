@@ -141,8 +141,7 @@ void MainWindow::BuildControls() {
     connect(&state(), &AppState::buttonsChanged, this, &MainWindow::UpdateBookButtons);
     UpdateBookButtons();
     connect(m_epub, &QPushButton::clicked, this, [this] { Launch(ExportEpub(state())); });
-    connect(m_markdown, &QPushButton::clicked, this,
-            [this] { Launch(ExportMarkdown(state())); });
+    connect(m_markdown, &QPushButton::clicked, this, [this] { Launch(ExportMarkdown(state())); });
     buttons->addSpacing(12);
     for (int slot = 0; slot < int(m_label5.size()); ++slot) {
         m_label5[slot] = new QLabel(state().Indicator(slot), buttonBar);

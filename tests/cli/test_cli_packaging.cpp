@@ -55,9 +55,9 @@ class CliPackagingTest : public ::testing::Test {
 };
 
 TEST_F(CliPackagingTest, BackupDiscoversDownloadsAndPacks) {
-    QStringList arguments = {QStringLiteral("backup"),     QStringLiteral("--epub"),
-                             QStringLiteral("--txt"),      QStringLiteral("--markdown"),
-                             QStringLiteral("sina"),       QStringLiteral("小园"),
+    QStringList arguments = {QStringLiteral("backup"),      QStringLiteral("--epub"),
+                             QStringLiteral("--txt"),       QStringLiteral("--markdown"),
+                             QStringLiteral("sina"),        QStringLiteral("小园"),
                              sample::FirstPageAddress(blog)};
     if (HaveChmcmd())
         arguments.insert(1, QStringLiteral("--chm"));
