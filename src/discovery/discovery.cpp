@@ -105,7 +105,7 @@ QCoro::Task<Outcome> Start(AppState& state, ServiceKind blg, QString bt, QString
     // The browser is loaded and started the first time a task reads through it.
     if (const Service* service = FindService(blg); service && service->needsBrowser) {
         co_await state.LoadBrowser();
-        if (superseded())
+        if (run.Replaced())
             co_return Superseded();
     }
 

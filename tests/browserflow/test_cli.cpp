@@ -59,7 +59,7 @@ TEST_F(CliProgram, DiscoverDownloadTxtAndChmForSohuAndNetEase) {
         const QString service = blog.kind == kSohu ? u"sohu"_qs : u"网易"_qs;
 
         ASSERT_EQ(Run({u"discover"_qs, service, blog.account}), 0) << m_err.toStdString();
-        EXPECT_TRUE(m_err.contains(u"查找文章：2页/2页")) << m_err.toStdString();
+        EXPECT_TRUE(m_err.contains(u"查找列表页：2/2")) << m_err.toStdString();
         EXPECT_FALSE(m_err.contains(u"No suitable graphics backend")) << "Chromium's own lines";
         AppState task(m_dir.path());
         ASSERT_TRUE(RunTask(ImportTask(task, taskFile)).ok);
@@ -75,7 +75,7 @@ TEST_F(CliProgram, DiscoverDownloadTxtAndChmForSohuAndNetEase) {
         EXPECT_GT(QFileInfo(paths.PictureFile(first.category, first.picture)).size(), 0);
 
         ASSERT_EQ(Run({u"txt"_qs, taskFile}), 0) << m_err.toStdString();
-        EXPECT_TRUE(m_err.contains(u"转换TXT完成,一共7个")) << m_err.toStdString();
+        EXPECT_TRUE(m_err.contains(u"转换TXT：7/7")) << m_err.toStdString();
         if (chmcmd) {
             ASSERT_EQ(Run({u"chm"_qs, taskFile}), 0) << m_err.toStdString();
             EXPECT_GT(QFileInfo(m_dir.filePath(blog.account + u".chm")).size(), 0);
