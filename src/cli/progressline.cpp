@@ -32,6 +32,8 @@ QString StepName(Progress::Step step) {
         return QStringLiteral("转换TXT");
     case Progress::Epub:
         return QStringLiteral("生成EPUB");
+    case Progress::Markdown:
+        return QStringLiteral("生成Markdown");
     }
     return {};
 }

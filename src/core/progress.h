@@ -6,7 +6,18 @@
 namespace pellomar {
 
 struct Progress {
-    enum Step { Discovery, Import, Download, Pictures, Index, SearchIndex, Chm, Text, Epub };
+    enum Step {
+        Discovery,
+        Import,
+        Download,
+        Pictures,
+        Index,
+        SearchIndex,
+        Chm,
+        Text,
+        Epub,
+        Markdown
+    };
     Step step = Discovery;
     // Units of the step done so far and in all (list pages, rows, articles, files); a
     // total of 0 is not known yet.

@@ -161,6 +161,7 @@ QCoro::Task<Outcome> ExportMarkdown(AppState& state) {
             co_await YieldOnce{};
         state.SetCaption(u"生成Markdown：" + QString::number(i + 1) + u'/' +
                          QString::number(total));
+        state.SetProgress({Progress::Markdown, i, total});
         const SavedArticle& article = articles[i];
         bool read = false;
         const QString html = ReadSavedPage(article.pagePath, &read);
@@ -187,6 +188,7 @@ QCoro::Task<Outcome> ExportMarkdown(AppState& state) {
         pictures += shown.Count();
     }
 
+    state.SetProgress({Progress::Markdown, total, total});
     QString problem = site.Problem();
     if (problem.isEmpty() && !unread.isEmpty())
         problem = u"无法读取" + QString::number(unread.size()) + u"篇文章：" +
