@@ -58,8 +58,10 @@ void ForEachSearchWord(const QString& text, const std::function<void(const QByte
     // A character at a time: a copy of the page in UCS-4 would be twice its size again.
     for (qsizetype i = 0; i < text.size(); ++i) {
         char32_t c = text.at(i).unicode();
-        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate())
-            c = QChar::surrogateToUcs4(text.at(i), text.at(++i));
+        if (QChar::isHighSurrogate(c) && i + 1 < text.size() && text.at(i + 1).isLowSurrogate()) {
+            c = QChar::surrogateToUcs4(text.at(i), text.at(i + 1));
+            ++i;
+        }
         if (IsAsciiWordCharacter(c)) {
             run += QChar(c);
             continue;
